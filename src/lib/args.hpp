@@ -1,0 +1,44 @@
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace mervane::py {
+
+// Argument conversions. Each returns false with a Python exception set (TypeError naming the
+// argument, or OverflowError), in the words of CPython's own argument parser.
+
+// `bytes` or a subclass, read in place; the view lives as long as the object.
+bool bytes_arg(const char* function, const char* name, PyObject* obj,
+               std::span<const std::uint8_t>& out);
+
+// `str`, as the file-system encoding spells it (undecodable bytes come back as they were).
+bool path_arg(const char* function, const char* name, PyObject* obj, std::string& out);
+
+// An int (or an object with __index__) in 0..max.
+bool unsigned_arg(const char* function, const char* name, PyObject* obj, std::uint64_t max,
+                  std::uint64_t& out);
+
+inline bool u32_arg(const char* function, const char* name, PyObject* obj, std::uint32_t& out) {
+  std::uint64_t v = 0;
+  if (!unsigned_arg(function, name, obj, UINT32_MAX, v)) return false;
+  out = static_cast<std::uint32_t>(v);
+  return true;
+}
+
+// A new str from UTF-8 bytes; invalid bytes become U+FFFD rather than failing.
+PyObject* text(const std::string& s);
+
+// Keyword lists are `char**` in older CPython headers.
+inline char** kwlist(const char* const* names) { return const_cast<char**>(names); }
+
+// The PyCFunction form of a function taking keywords, cast as CPython itself casts it.
+template <class F>
+PyCFunction as_method(F f) {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)(void)>(f));
+}
+
+}  // namespace mervane::py
