@@ -1,18 +1,65 @@
+#include <string>
+#include <vector>
+
+#include "lib/args.hpp"
 #include "lib/errors.hpp"
 #include "lib/functions.hpp"
+#include "lib/py_ref.hpp"
+#include "tables/expand.hpp"
 
 namespace mervane::py {
+namespace {
+
+// `descriptors`: any sequence but str, of ints in 0..4294967295.
+bool codes_arg(const char* function, PyObject* obj, std::vector<std::uint32_t>& out) {
+  if (PyUnicode_Check(obj) || !PySequence_Check(obj)) {
+    bad_argument(function, "descriptors", "a sequence of int", obj);
+    return false;
+  }
+  PyRef items = steal(PySequence_Fast(obj, "descriptors must be a sequence"));
+  if (!items) return false;
+  const Py_ssize_t n = PySequence_Fast_GET_SIZE(items.get());
+  out.reserve(static_cast<std::size_t>(n));
+  PyObject** item = PySequence_Fast_ITEMS(items.get());
+  for (Py_ssize_t i = 0; i < n; ++i) {
+    if (PyFloat_Check(item[i]) || !PyIndex_Check(item[i])) {
+      PyErr_Format(PyExc_TypeError,
+                   "%s() argument 'descriptors' must be a sequence of int, not one holding %.200s",
+                   function, Py_TYPE(item[i])->tp_name);
+      return false;
+    }
+    std::uint32_t code = 0;
+    if (!u32_arg(function, "descriptors", item[i], code)) return false;
+    out.push_back(code);
+  }
+  return true;
+}
+
+PyObject* code_list(const std::vector<std::uint32_t>& codes) {
+  PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(codes.size())));
+  if (!list) return nullptr;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    PyObject* item = PyLong_FromUnsignedLong(codes[i]);
+    if (item == nullptr) return nullptr;
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+  }
+  return list.release();
+}
+
+}  // namespace
+
+PyObject* expand_with(const TableSet& tables, const char* function, PyObject* descriptors) {
+  return guard([&]() -> PyObject* {
+    std::vector<std::uint32_t> codes;
+    if (!codes_arg(function, descriptors, codes)) return nullptr;
+    auto expanded = expand(tables, codes);
+    if (!expanded) return to_py_err(std::move(expanded).error());
+    return code_list(expanded.value());
+  });
+}
 
 PyObject* expand_descriptors(PyObject*, PyObject*, PyObject*) {
   return not_built("descriptor expansion (expand_descriptors)");
-}
-
-}  // namespace mervane::py
-
-namespace mervane::py {
-
-PyObject* expand_with(const TableSet&, const char*, PyObject*) {
-  return not_built("descriptor expansion (TableSet.expand)");
 }
 
 }  // namespace mervane::py
