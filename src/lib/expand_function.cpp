@@ -5,6 +5,8 @@
 #include "lib/errors.hpp"
 #include "lib/functions.hpp"
 #include "lib/py_ref.hpp"
+#include "error/os_file.hpp"
+#include "tables/eccodes_loader.hpp"
 #include "tables/expand.hpp"
 
 namespace mervane::py {
@@ -58,8 +60,27 @@ PyObject* expand_with(const TableSet& tables, const char* function, PyObject* de
   });
 }
 
-PyObject* expand_descriptors(PyObject*, PyObject*, PyObject*) {
-  return not_built("descriptor expansion (expand_descriptors)");
+PyObject* expand_descriptors(PyObject*, PyObject* args, PyObject* kwargs) {
+  return guard([&]() -> PyObject* {
+    static const char* const names[] = {"table_dir", "descriptors", nullptr};
+    PyObject* dir_obj = nullptr;
+    PyObject* descriptors = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:expand_descriptors", kwlist(names),
+                                     &dir_obj, &descriptors)) {
+      return nullptr;
+    }
+    std::string dir_text;
+    if (!path_arg("expand_descriptors", "table_dir", dir_obj, dir_text)) return nullptr;
+    std::vector<std::uint32_t> codes;
+    if (!codes_arg("expand_descriptors", descriptors, codes)) return nullptr;
+    auto dir = path_from_text(dir_text);
+    if (!dir) return to_py_err(std::move(dir).error());
+    auto tables = from_eccodes_dir(dir.value());
+    if (!tables) return to_py_err(std::move(tables).error());
+    auto expanded = expand(tables.value(), codes);
+    if (!expanded) return to_py_err(std::move(expanded).error());
+    return code_list(expanded.value());
+  });
 }
 
 }  // namespace mervane::py
