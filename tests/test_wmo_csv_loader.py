@@ -189,3 +189,14 @@ def test_real_wmo_and_eccodes_tables_expand_alike(wmo_dir, definitions_root):
     eccodes = TableSet.from_eccodes(str(definitions_root / "bufr/tables/0/wmo/39"))
     for code in (301001, 301011, 301012, 301021, 301090, 302001, 302031, 307080, 309052):
         assert wmo.expand([code]) == eccodes.expand([code]), code
+
+
+def test_unreadable_files_and_directories(tmp_path):
+    (tmp_path / "BUFRCREX_TableB_en_00.csv").mkdir()
+    with pytest.raises(ValueError) as exc:
+        load(tmp_path)
+    assert str(exc.value) == "csv/table parse error: Is a directory (os error 21)"
+    (tmp_path / "plain").write_text("")
+    with pytest.raises(ValueError) as exc:
+        load(tmp_path / "plain")
+    assert str(exc.value) == "io error: Not a directory (os error 20)"
