@@ -3,6 +3,8 @@ from pathlib import Path
 
 import pytest
 
+import _mervane
+
 SHARED = Path(__file__).resolve().parents[2] / "shared"
 
 
@@ -79,3 +81,14 @@ def table_dir(tmp_path):
         return write_table_dir(tmp_path / name, **kwargs)
 
     return make
+
+
+def message_for_tables(master_version=13, local_version=0, centre=98, subcentre=0, master_table=0):
+    """A minimal edition 4 message carrying the section 1 fields the loader reads."""
+    section1 = bytes([0, 0, 22, master_table]) + centre.to_bytes(2, "big")
+    section1 += subcentre.to_bytes(2, "big") + bytes([0, 0, 0, 0, 0, master_version, local_version])
+    section1 += (2026).to_bytes(2, "big") + bytes([12, 11, 6, 0, 0])
+    section3 = bytes([0, 0, 10, 0, 0, 1, 0x80, 0x04, 0x01, 0])
+    section4 = bytes([0, 0, 6, 0, 0, 0])
+    body = section1 + section3 + section4 + b"7777"
+    return _mervane.parse_bytes(b"BUFR" + (8 + len(body)).to_bytes(3, "big") + b"\x04" + body)

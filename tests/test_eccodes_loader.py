@@ -2,8 +2,8 @@ import os
 
 import pytest
 
-from _mervane import TableSet, parse_bytes
-from conftest import element, write_table_dir
+from _mervane import TableSet
+from conftest import element, message_for_tables, write_table_dir
 
 NOT_FOUND = "No such file or directory (os error 2)"
 
@@ -186,6 +186,25 @@ def test_numeric_limits(tmp_path, scale, reference, width, expected):
     assert (e.scale, e.reference, e.width) == expected
 
 
+@pytest.mark.parametrize(
+    "line, width",
+    [
+        (b"1|a|t|n|u|0|0|3 ", 3),
+        (b"1|a|t|n|u|0|0|31 \t", 31),
+        (b"1|a|t|n|u|0|0|3 |C|0|1", 'bad u16 "3 ": invalid digit found in string'),
+        (b"1|a|t|n|u|0|0| 3", 'bad u16 " 3": invalid digit found in string'),
+    ],
+    ids=["line-end-space", "line-end-tab", "space-before-more-fields", "leading-space"],
+)
+def test_white_space_at_line_end_is_not_part_of_the_width(tmp_path, line, width):
+    """ecCodes' EUMETSAT local table ends some lines with "|3 "."""
+    directory = write_element_table(tmp_path, line + b"\n")
+    if isinstance(width, str):
+        assert load_error(directory) == "csv/table parse error: " + width
+    else:
+        assert load(directory).get_element(1).width == width
+
+
 # sequence.def
 
 
@@ -301,17 +320,6 @@ def test_codetables_file_is_a_listing_error(tmp_path):
 # from_definitions
 
 
-def bufr_message(master_version=13, local_version=0, centre=98, subcentre=0, master_table=0):
-    """A minimal edition 4 message carrying the section 1 fields the loader reads."""
-    section1 = bytes([0, 0, 22, master_table]) + centre.to_bytes(2, "big")
-    section1 += subcentre.to_bytes(2, "big") + bytes([0, 0, 0, 0, 0, master_version, local_version])
-    section1 += (2026).to_bytes(2, "big") + bytes([12, 11, 6, 0, 0])
-    section3 = bytes([0, 0, 10, 0, 0, 1, 0x80, 0x04, 0x01, 0])
-    section4 = bytes([0, 0, 6, 0, 0, 0])
-    body = section1 + section3 + section4 + b"7777"
-    return parse_bytes(b"BUFR" + (8 + len(body)).to_bytes(3, "big") + b"\x04" + body)
-
-
 @pytest.fixture
 def tree(tmp_path):
     """A definitions tree with master 13 and 39 (element 1001 named after the version)."""
@@ -327,7 +335,7 @@ def tree(tmp_path):
 
 
 def from_definitions(root, **fields):
-    return TableSet.from_definitions(str(root), bufr_message(**fields))
+    return TableSet.from_definitions(str(root), message_for_tables(**fields))
 
 
 def definitions_error(root, **fields):
@@ -345,7 +353,7 @@ def test_master_only(tree):
 
 
 def test_keyword_arguments(tree):
-    tables = TableSet.from_definitions(path=str(tree), message=bufr_message(master_version=39))
+    tables = TableSet.from_definitions(path=str(tree), message=message_for_tables(master_version=39))
     assert tables.get_element(1001).name == "MASTER 39"
 
 
