@@ -102,7 +102,9 @@ Status load_eccodes_element_table(TableSet& set, const fs::path& file) {
     // space at the end of a line is not part of the width.
     std::string_view width = f[7];
     if (f.size() == 8) {
-      while (!width.empty() && (width.back() == ' ' || width.back() == '\t')) width.remove_suffix(1);
+      while (!width.empty() && (width.back() == ' ' || width.back() == '\t')) {
+        width.remove_suffix(1);
+      }
     }
     MERVANE_ASSIGN(e.width, parse_u16(width));
     set.add_element(std::move(e));
