@@ -5,8 +5,6 @@ import pytest
 
 import _mervane
 
-SHARED = Path(__file__).resolve().parents[2] / "shared"
-
 
 @pytest.fixture(scope="session")
 def definitions_root():

@@ -505,6 +505,15 @@ def test_master_missing(tree, setup):
     )
 
 
+def test_path_bytes_that_are_not_utf8_show_as_replacement(tmp_path):
+    root = tmp_path / os.fsdecode(b"def\xff")
+    root.mkdir()
+    assert definitions_error(root, master_version=39) == (
+        f"csv/table parse error: ecCodes table directory does not exist: "
+        f"{tmp_path}/def\ufffd/bufr/tables/0/wmo/39"
+    )
+
+
 def test_master_table_number_in_path(tree):
     assert definitions_error(tree, master_table=3, master_version=39) == (
         f"csv/table parse error: ecCodes table directory does not exist: {tree}/bufr/tables/3/wmo/39"
