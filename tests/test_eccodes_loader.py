@@ -127,8 +127,13 @@ def test_lines_of_eight_or_more_fields_are_read_whatever_the_count(tmp_path, lin
             "CSV error: record 2 (line: 5, byte: 91): found record with 2 fields, "
             "but the previous record has 8 fields",
         ),
+        (
+            b"#h\r" + LINE + b"\r\n\r" + LINE + b'\r"x\ry"|2\n',
+            "CSV error: record 2 (line: 5, byte: 115): found record with 2 fields, "
+            "but the previous record has 8 fields",
+        ),
     ],
-    ids=["blank-looking-line", "after-comment", "short-lines", "quoted-line-break"],
+    ids=["blank-looking-line", "after-comment", "short-lines", "quoted-line-break", "cr-endings"],
 )
 def test_field_count_error(tmp_path, data, text):
     assert load_error(write_element_table(tmp_path, data)) == "csv/table parse error: " + text
