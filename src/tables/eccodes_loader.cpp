@@ -156,8 +156,9 @@ Result<fs::path> resolve_eccodes_table_dir(const fs::path& path) {
   std::vector<fs::path> visited;
   for (;;) {
     struct stat st {};
-    if (::stat(current.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return current;
-    if (::stat(current.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool found = ::stat(current.c_str(), &st) == 0;
+    if (found && S_ISDIR(st.st_mode)) return current;
+    if (!found || !S_ISREG(st.st_mode)) {
       return BufrError::parse("ecCodes table directory does not exist: " + shown(current));
     }
     MERVANE_ASSIGN(const std::string content, read_text_file(current));
