@@ -3,6 +3,8 @@ from pathlib import Path
 
 import pytest
 
+import _mervane
+
 SHARED = Path(__file__).resolve().parents[2] / "shared"
 CORPUS = SHARED / "corpus"
 
@@ -73,8 +75,16 @@ def write_table_dir(path, elements=(), sequences=(), codetables=None, header=Tru
     return path
 
 
-def element(code, name="NAME", unit="K", scale=0, reference=0, width=8, abbreviation="abbr",
-            element_type="long"):
+def element(
+    code,
+    name="NAME",
+    unit="K",
+    scale=0,
+    reference=0,
+    width=8,
+    abbreviation="abbr",
+    element_type="long",
+):
     """One element.table tuple for write_table_dir, with harmless defaults."""
     return (code, abbreviation, element_type, name, unit, scale, reference, width)
 
@@ -87,3 +97,14 @@ def table_dir(tmp_path):
         return write_table_dir(tmp_path / name, **kwargs)
 
     return make
+
+
+def message_for_tables(master_version=13, local_version=0, centre=98, subcentre=0, master_table=0):
+    """A minimal edition 4 message carrying the section 1 fields the loader reads."""
+    section1 = bytes([0, 0, 22, master_table]) + centre.to_bytes(2, "big")
+    section1 += subcentre.to_bytes(2, "big") + bytes([0, 0, 0, 0, 0, master_version, local_version])
+    section1 += (2026).to_bytes(2, "big") + bytes([12, 11, 6, 0, 0])
+    section3 = bytes([0, 0, 10, 0, 0, 1, 0x80, 0x04, 0x01, 0])
+    section4 = bytes([0, 0, 6, 0, 0, 0])
+    body = section1 + section3 + section4 + b"7777"
+    return _mervane.parse_bytes(b"BUFR" + (8 + len(body)).to_bytes(3, "big") + b"\x04" + body)
