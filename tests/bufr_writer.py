@@ -129,7 +129,7 @@ STANDARD_ELEMENTS: list[Element] = [
     (63002, "SCALE MINUS FIVE", "Numeric", -5, 0, 8),
     (63003, "TEN BITS SCALED", "K", 1, -40, 10),
     (63004, "TWELVE BITS SCALED", "K", 1, -5, 12),
-    (63005, "HUGE REFERENCE", "Numeric", 0, 10**16, 1),
+    (63005, "HUGE REFERENCE", "Numeric", 0, 2**53 + 1, 2),
     (63006, "TINY STEP", "Numeric", 5, 0, 4),
     (63007, "EXTREME SCALE", "Numeric", -400, 0, 2),
     (63008, "EXTREME SCALE NEGATIVE", "Numeric", -400, -1, 1),

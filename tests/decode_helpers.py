@@ -16,6 +16,7 @@ SEQUENCES[340100] = [340100]  # contains itself
 SEQUENCES[301001] = [1001, 1002]
 SEQUENCES[301002] = [201130, 1001]
 SEQUENCES[301003] = [102002, 1001, 1002]
+SEQUENCES[301004] = [999999]  # no section 3 can hold a code with F above 3
 
 
 def make_tables(directory: Path) -> str:

@@ -99,7 +99,7 @@ def test_twelve_bit_text_keeps_its_last_byte_left_aligned(tables):
         (63000, Bits(), 0, None),
         (63003, Bits().uint(50, 10), 50, 1.0),
         (63002, Bits().uint(1, 8), 1, 99999.99999999999),
-        (63005, Bits().uint(1, 1), 1, 1e16 + 1),
+        (63005, Bits().uint(1, 2), 1, 9007199254740994.0),
         (63006, Bits().uint(1, 4), 1, 1e-5),
         (63007, Bits().uint(1, 2), 1, math.inf),
         (63008, Bits().uint(0, 1), 0, -math.inf),
@@ -239,7 +239,7 @@ def test_bitmap_reads_present_entries(tables):
 
 def test_bitmap_is_reused_after_237000(tables):
     # History A B C D at 236000; bitmap 1 0 0 1: B, C, nothing; after 237000 B again.
-    descriptors = [63010, 63011, 1001, 1002, 236000, 104001, 31031]
+    descriptors = [63010, 63011, 1001, 1002, 236000, 101004, 31031]
     descriptors += [223255, 223255, 223255, 237000, 223255]
     bits = Bits().uint(1, 3).uint(2, 5).uint(3, 7).uint(4, 10).uint(0b1001, 4)
     bits.uint(21, 5).uint(33, 7).uint(22, 5)
@@ -311,8 +311,8 @@ def test_replication_and_sequences(tables, descriptors, bits, expected):
         ),
         ([63255], "descriptor 063255 was not found in Table B"),
         ([101000, 31009, 1001], "descriptor 031009 was not found in Table B"),
-        ([399999], "descriptor 399999 was not found in Table D"),
-        ([999999], PREFIX + "invalid descriptor 999999"),
+        ([363255], "descriptor 363255 was not found in Table D"),
+        ([301004], PREFIX + "invalid descriptor 999999"),
         ([340000], PREFIX + "descriptor decode exceeded recursion depth"),
         ([340100], PREFIX + "descriptor decode exceeded recursion depth"),
     ],
