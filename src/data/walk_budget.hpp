@@ -13,7 +13,7 @@ namespace mervane {
 // visited or one repetition begun, and every real value costs bits.
 class WalkBudget {
  public:
-  static constexpr std::uint64_t kFloor = std::uint64_t{1} << 22;
+  static constexpr std::uint64_t kFloor = std::uint64_t{1} << 20;
   static constexpr std::uint64_t kStepsPerBit = 16;
   static constexpr std::uint64_t kValuesPerBit = 8;
 
