@@ -98,7 +98,13 @@ Status load_eccodes_element_table(TableSet& set, const fs::path& file) {
     e.unit.assign(f[4]);
     MERVANE_ASSIGN(e.scale, parse_i32(f[5]));
     MERVANE_ASSIGN(e.reference, parse_i64(f[6]));
-    MERVANE_ASSIGN(e.width, parse_u16(f[7]));
+    // ecCodes' own local tables end some 8-field lines with a space ("...|0|0|3 "); white
+    // space at the end of a line is not part of the width.
+    std::string_view width = f[7];
+    if (f.size() == 8) {
+      while (!width.empty() && (width.back() == ' ' || width.back() == '\t')) width.remove_suffix(1);
+    }
+    MERVANE_ASSIGN(e.width, parse_u16(width));
     set.add_element(std::move(e));
   }
   return Ok{};
