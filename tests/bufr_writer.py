@@ -93,10 +93,12 @@ def write_tables(
 ) -> Path:
     """An ecCodes-style table directory: element.table, sequence.def, codetables/."""
     directory.mkdir(parents=True, exist_ok=True)
-    lines = ["#code|abbreviation|type|name|unit|scale|reference|width|crex_unit|crex_scale|crex_width"]
+    header = "code|abbreviation|type|name|unit|scale|reference|width|crex_unit|crex_scale|crex_width"
+    lines = ["#" + header]
     for code, name, unit, scale, reference, width in elements:
         kind = "string" if unit == "CCITT IA5" else "long"
-        lines.append(f"{code:06}|e{code}|{kind}|{name}|{unit}|{scale}|{reference}|{width}|{unit}|0|1")
+        fields = [f"{code:06}", f"e{code}", kind, name, unit, scale, reference, width, unit, 0, 1]
+        lines.append("|".join(str(f) for f in fields))
     (directory / "element.table").write_text("\n".join(lines) + "\n")
     seq_lines = [
         f'"{code:06}" = [  ' + ", ".join(f"{m:06}" for m in members) + " ]"

@@ -7,8 +7,8 @@ namespace mervane {
 
 BufrError BitReader::not_enough_bits(std::uint64_t width) const {
   return BufrError::parse("not enough bits while reading section 4 at bit " +
-                          std::to_string(position_) + " for width " + std::to_string(width) +
-                          " (" + std::to_string(bits_available()) + " bits available)");
+                          std::to_string(position_) + " for width " + std::to_string(width) + " (" +
+                          std::to_string(bits_available()) + " bits available)");
 }
 
 std::uint64_t BitReader::peek(std::uint32_t width) const {

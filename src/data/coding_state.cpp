@@ -25,12 +25,14 @@ Result<const ElementDefinition*> ValueCodingState::next_bitmap_element() {
   if (length == 0 || bitmap_cursor >= length) return nullptr;
   const std::size_t start = bitmap_anchor < length ? 0 : bitmap_anchor - length;
   std::size_t i = bitmap_cursor;
-  while (i < length && bitmap[i] == 1) ++i;
+  while (i < length && bitmap[i] == 1)
+    ++i;
   bitmap_cursor = i;
   if (i == length) return nullptr;
   bitmap_cursor = i + 1;
   const std::size_t k = start + i;
-  if (k >= history.size()) return BufrError::parse("bitmap reference is outside descriptor history");
+  if (k >= history.size())
+    return BufrError::parse("bitmap reference is outside descriptor history");
   return history[k];
 }
 
@@ -74,13 +76,16 @@ Result<OperatorAction> apply_operator(std::uint32_t code, ValueCodingState& stat
         state.scale_delta = y;
         state.width_delta = (10 * y + 2) / 3;
         std::uint64_t multiplier = 1;
-        for (unsigned i = 0; i < y; ++i) multiplier *= 10;  // wraps past 10^19 by design
+        for (unsigned i = 0; i < y; ++i)
+          multiplier *= 10;  // wraps past 10^19 by design
         state.reference_multiplier = static_cast<std::int64_t>(multiplier);
       }
       return OperatorAction::None;
     case 8:
-      if (y == 0) state.text_width.reset();
-      else state.text_width = static_cast<std::uint16_t>(8 * y);
+      if (y == 0)
+        state.text_width.reset();
+      else
+        state.text_width = static_cast<std::uint16_t>(8 * y);
       return OperatorAction::None;
     case 9:
       // IEEE floating point data of YYY bits.

@@ -65,7 +65,8 @@ class CompressedWalk {
     std::vector<DecodedValue> out;
     out.reserve(columns_.size() * subsets_);
     for (std::size_t k = 0; k < subsets_; ++k) {
-      for (std::vector<DecodedValue>& column : columns_) out.push_back(std::move(column[k]));
+      for (std::vector<DecodedValue>& column : columns_)
+        out.push_back(std::move(column[k]));
     }
     return out;
   }
@@ -85,8 +86,8 @@ class CompressedWalk {
 
   Status element(std::uint32_t code) {
     if (state_.associated_width != 0 && !is_class31(code)) {
-      MERVANE_TRY(numeric_column(kAssociatedFieldCode, associated_name_, state_.associated_width,
-                                 0, 0, false));
+      MERVANE_TRY(numeric_column(kAssociatedFieldCode, associated_name_, state_.associated_width, 0,
+                                 0, false));
     }
     const ElementDefinition* d = tables_.element(code);
     if (d == nullptr) return BufrError::element_not_found(code);
@@ -124,8 +125,9 @@ class CompressedWalk {
       for (std::size_t k = 0; k < subsets_; ++k) {
         const std::optional<double>& v = columns_[column.index][k].raw_value;
         if (!v || !(std::fabs(*v - *q) <= kFactorTolerance)) {
-          return BufrError::parse("compressed delayed replication with varying factors is not "
-                                  "implemented");
+          return BufrError::parse(
+              "compressed delayed replication with varying factors is not "
+              "implemented");
         }
       }
       count = replication_count(q);

@@ -22,20 +22,20 @@ void append_hex_escape(std::string& out, std::uint32_t cp) {
 bool needs_escape(std::uint32_t cp) {
   if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) return true;
   if (cp == 0xAD || cp == 0x34F || cp == 0x61C || cp == 0x180E || cp == 0xFEFF) return true;
-  if (cp >= 0x300 && cp <= 0x36F) return true;    // combining diacritical marks
-  if (cp >= 0x483 && cp <= 0x489) return true;    // Cyrillic combining marks
-  if (cp >= 0x591 && cp <= 0x5BD) return true;    // Hebrew points
-  if (cp >= 0x1AB0 && cp <= 0x1AFF) return true;  // combining diacritical marks extended
-  if (cp >= 0x1DC0 && cp <= 0x1DFF) return true;  // combining diacritical marks supplement
-  if (cp >= 0x200B && cp <= 0x200F) return true;  // zero-width and direction marks
-  if (cp >= 0x2028 && cp <= 0x202E) return true;  // separators and embeddings
-  if (cp >= 0x2060 && cp <= 0x206F) return true;  // invisible operators, isolates
-  if (cp >= 0x20D0 && cp <= 0x20FF) return true;  // combining marks for symbols
-  if (cp >= 0xD800 && cp <= 0xDFFF) return true;  // surrogates
-  if (cp >= 0xFE00 && cp <= 0xFE0F) return true;  // variation selectors
-  if (cp >= 0xFE20 && cp <= 0xFE2F) return true;  // combining half marks
-  if (cp >= 0xFFF9 && cp <= 0xFFFB) return true;  // interlinear annotation
-  if ((cp & 0xFFFE) == 0xFFFE) return true;       // noncharacters
+  if (cp >= 0x300 && cp <= 0x36F) return true;      // combining diacritical marks
+  if (cp >= 0x483 && cp <= 0x489) return true;      // Cyrillic combining marks
+  if (cp >= 0x591 && cp <= 0x5BD) return true;      // Hebrew points
+  if (cp >= 0x1AB0 && cp <= 0x1AFF) return true;    // combining diacritical marks extended
+  if (cp >= 0x1DC0 && cp <= 0x1DFF) return true;    // combining diacritical marks supplement
+  if (cp >= 0x200B && cp <= 0x200F) return true;    // zero-width and direction marks
+  if (cp >= 0x2028 && cp <= 0x202E) return true;    // separators and embeddings
+  if (cp >= 0x2060 && cp <= 0x206F) return true;    // invisible operators, isolates
+  if (cp >= 0x20D0 && cp <= 0x20FF) return true;    // combining marks for symbols
+  if (cp >= 0xD800 && cp <= 0xDFFF) return true;    // surrogates
+  if (cp >= 0xFE00 && cp <= 0xFE0F) return true;    // variation selectors
+  if (cp >= 0xFE20 && cp <= 0xFE2F) return true;    // combining half marks
+  if (cp >= 0xFFF9 && cp <= 0xFFFB) return true;    // interlinear annotation
+  if ((cp & 0xFFFE) == 0xFFFE) return true;         // noncharacters
   if (cp >= 0xE0000 && cp <= 0xE0FFF) return true;  // tags and variation selectors
   return cp > 0x10FFFF;
 }
@@ -50,9 +50,12 @@ std::uint32_t next_code_point(std::string_view text, std::size_t i, std::size_t&
   std::size_t n = 0;
   std::uint32_t cp = 0;
   std::uint32_t min = 0;
-  if ((b0 & 0xE0) == 0xC0) n = 2, cp = b0 & 0x1Fu, min = 0x80;
-  else if ((b0 & 0xF0) == 0xE0) n = 3, cp = b0 & 0x0Fu, min = 0x800;
-  else if ((b0 & 0xF8) == 0xF0) n = 4, cp = b0 & 0x07u, min = 0x10000;
+  if ((b0 & 0xE0) == 0xC0)
+    n = 2, cp = b0 & 0x1Fu, min = 0x80;
+  else if ((b0 & 0xF0) == 0xE0)
+    n = 3, cp = b0 & 0x0Fu, min = 0x800;
+  else if ((b0 & 0xF8) == 0xF0)
+    n = 4, cp = b0 & 0x07u, min = 0x10000;
   length = 1;
   if (n == 0 || text.size() - i < n) return 0xFFFD;
   for (std::size_t k = 1; k < n; ++k) {

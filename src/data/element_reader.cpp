@@ -12,13 +12,15 @@ NumericCoding numeric_coding(const ElementDefinition& d, const ValueCodingState&
   }
   coding.scale = std::int64_t{d.scale} + state.scale_delta;
   // Two's-complement product, wrapping like the encoders that wrote it.
-  coding.reference = static_cast<std::int64_t>(static_cast<std::uint64_t>(d.reference) *
-                                               static_cast<std::uint64_t>(state.reference_multiplier));
+  coding.reference =
+      static_cast<std::int64_t>(static_cast<std::uint64_t>(d.reference) *
+                                static_cast<std::uint64_t>(state.reference_multiplier));
   return coding;
 }
 
 double scale_divisor(std::int64_t scale) {
-  std::uint64_t n = scale < 0 ? 0 - static_cast<std::uint64_t>(scale) : static_cast<std::uint64_t>(scale);
+  std::uint64_t n =
+      scale < 0 ? 0 - static_cast<std::uint64_t>(scale) : static_cast<std::uint64_t>(scale);
   double result = 1.0;
   double base = 10.0;
   while (n != 0) {

@@ -21,7 +21,9 @@ struct NumericCoding {
   std::int64_t reference = 0;
 };
 
-inline bool is_character(const ElementDefinition& d) { return d.unit == "CCITT IA5"; }
+inline bool is_character(const ElementDefinition& d) {
+  return d.unit == "CCITT IA5";
+}
 
 NumericCoding numeric_coding(const ElementDefinition& d, const ValueCodingState& state);
 

@@ -151,7 +151,8 @@ Result<std::vector<DecodedValue>> decode_uncompressed_values(const BufrMessage& 
 
   std::vector<DecodedValue> values;
   // Values take a dozen bits or so; a guess saves most regrowth and costs only address space.
-  values.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(reader.bits_available() / 16, 1 << 20)));
+  values.reserve(
+      static_cast<std::size_t>(std::min<std::uint64_t>(reader.bits_available() / 16, 1 << 20)));
   WalkBudget budget(reader.bits_available(), 1, "descriptor decode");
   UncompressedWalk walk(tables, reader, values, budget);
   std::uint64_t text_counter = 0;

@@ -64,10 +64,9 @@ PyObject* decode_with_path(const char* function, const char* path_name, PyObject
 
 PyObject* decode_values(PyObject*, PyObject* args, PyObject* kwargs) {
   return guard([&]() -> PyObject* {
-    return decode_with_path("decode_values", "table_dir", args, kwargs,
-                            [](const std::filesystem::path& dir, const BufrMessage&) {
-                              return from_eccodes_dir(dir);
-                            });
+    return decode_with_path(
+        "decode_values", "table_dir", args, kwargs,
+        [](const std::filesystem::path& dir, const BufrMessage&) { return from_eccodes_dir(dir); });
   });
 }
 

@@ -10,11 +10,12 @@ namespace mervane::py {
 namespace {
 
 struct ValueObject {
-  PyObject_HEAD
-  DecodedValue value;
+  PyObject_HEAD DecodedValue value;
 };
 
-const DecodedValue& value_of(PyObject* obj) { return reinterpret_cast<ValueObject*>(obj)->value; }
+const DecodedValue& value_of(PyObject* obj) {
+  return reinterpret_cast<ValueObject*>(obj)->value;
+}
 
 void dealloc(PyObject* obj) {
   reinterpret_cast<ValueObject*>(obj)->value.~DecodedValue();
@@ -28,7 +29,9 @@ PyObject* optional_text(const std::optional<std::string>& s) {
 PyObject* get_descriptor(PyObject* obj, void*) {
   return PyLong_FromUnsignedLong(value_of(obj).descriptor);
 }
-PyObject* get_name(PyObject* obj, void*) { return text(value_of(obj).name); }
+PyObject* get_name(PyObject* obj, void*) {
+  return text(value_of(obj).name);
+}
 PyObject* get_raw_value(PyObject* obj, void*) {
   const auto& v = value_of(obj).raw_value;
   return v ? PyFloat_FromDouble(*v) : Py_NewRef(Py_None);
@@ -37,7 +40,9 @@ PyObject* get_raw(PyObject* obj, void*) {
   const auto& v = value_of(obj).raw;
   return v ? PyLong_FromUnsignedLongLong(*v) : Py_NewRef(Py_None);
 }
-PyObject* get_raw_text(PyObject* obj, void*) { return optional_text(value_of(obj).raw_text); }
+PyObject* get_raw_text(PyObject* obj, void*) {
+  return optional_text(value_of(obj).raw_text);
+}
 PyObject* get_raw_meaning(PyObject* obj, void*) {
   return optional_text(value_of(obj).raw_meaning);
 }
