@@ -111,7 +111,7 @@ def eccodes_elements(message: bytes) -> list[list[Element]]:
         subsets = eccodes.codes_get(handle, "numberOfSubsets")
         if subsets == 0:
             return []
-        walk = _TemplateWalk(eccodes, handle, subsets)
+        walk = _TemplateWalk(eccodes, handle)
         result = []
         for subset in range(subsets):
             result.append(walk.subset(subset))
@@ -125,10 +125,9 @@ def eccodes_elements(message: bytes) -> list[list[Element]]:
 
 
 class _TemplateWalk:
-    def __init__(self, eccodes, handle, subsets: int) -> None:
+    def __init__(self, eccodes, handle) -> None:
         self.eccodes = eccodes
         self.handle = handle
-        self.subsets = subsets
         self.compressed = eccodes.codes_get(handle, "compressedData") == 1
         self.template = [int(c) for c in eccodes.codes_get_array(handle, "expandedDescriptors")]
         units = list(eccodes.codes_get_string_array(handle, "expandedUnits"))
@@ -176,7 +175,8 @@ class _TemplateWalk:
         code = self.template[i]
         if code // 100000 == 1:
             return True
-        # A group longer than 99 entries overflows X into F: 2XX000 before a factor.
+        # The rewritten X is packed as X * 1000, so a group of more than 99 entries
+        # would carry into F: such an entry still stands just before its factor.
         return (code % 1000 == 0 and code // 100000 >= 2 and i + 1 < len(self.template)
                 and self.template[i + 1] in REPLICATION_FACTORS)
 
@@ -239,6 +239,7 @@ class _TemplateWalk:
         # The bindings decode octets as ASCII, one U+FFFD for each octet above 0x7F.
         return text.replace("\ufffd", "?").rstrip(_WHITE_SPACE)
 
+
 def _number(value: float) -> Optional[float]:
     return None if value == ECCODES_MISSING else value
 
@@ -261,6 +262,7 @@ def comparable(values: Iterable) -> list[Element]:
 
 
 def values_agree(ours: Value, theirs: Value) -> bool:
+    """Numbers within the tolerance, equal texts, or both missing."""
     if ours is None or theirs is None:
         # ecCodes cannot tell a missing text from an empty one.
         return ours in (None, "") and theirs in (None, "")
@@ -270,6 +272,8 @@ def values_agree(ours: Value, theirs: Value) -> bool:
 
 
 def elements_agree(ours: Element, theirs: Element) -> bool:
+    """Same code (any code for ecCodes' 2XX255) and agreeing values, as the module
+    docstring sets out."""
     if ours[0] != theirs[0] and theirs[0] not in BITMAPPED_READS:
         return False
     if _is_all_ones_class_31(ours) and theirs[1] is None:
@@ -288,7 +292,8 @@ def _is_all_ones_class_31(element: Element) -> bool:
 def first_difference(ours: Sequence[Element], theirs: Sequence[Sequence[Element]],
                      context: int = 3) -> Optional[Difference]:
     """Compares our flat pairs with ecCodes' per-subset pairs; returns the first
-    difference (or a length mismatch) with the pairs around it, or None."""
+    difference (or a length mismatch) with the pairs around it, or None. Subsets
+    are counted from 1, elements within a subset from 0."""
     flat = [(subset, index, element) for subset, elements in enumerate(theirs)
             for index, element in enumerate(elements)]
     for position, (subset, index, element) in enumerate(flat):
