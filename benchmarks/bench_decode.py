@@ -66,7 +66,8 @@ def corpus_messages(corpus: Path) -> list[tuple[str, bytes]]:
                 data = files[row["file"]] = (corpus / row["file"]).read_bytes()
             offset = int(row["byte_offset"])
             length = int.from_bytes(data[offset + 4 : offset + 7], "big")
-            messages.append((f"{row['file']}#{row['message_index']}", data[offset : offset + length]))
+            name = f"{row['file']}#{row['message_index']}"
+            messages.append((name, data[offset : offset + length]))
     return messages
 
 
