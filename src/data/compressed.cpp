@@ -31,7 +31,7 @@ class CompressedWalk {
     const std::size_t n = codes.size();
     std::size_t i = 0;
     while (i < n) {
-      MERVANE_TRY(budget_.step(values_.size()));
+      MERVANE_TRY(budget_.step(columns_.size() * subsets_));
       const std::uint32_t code = codes[i];
       switch (descriptor_f(code)) {
         case 0:
@@ -63,20 +63,25 @@ class CompressedWalk {
   // The values in subset order: subset 1's part of every column, then subset 2's, ...
   std::vector<DecodedValue> flatten() {
     std::vector<DecodedValue> out;
-    if (subsets_ == 0) return out;
-    const std::size_t columns = values_.size() / subsets_;
-    out.reserve(values_.size());
+    out.reserve(columns_.size() * subsets_);
     for (std::size_t k = 0; k < subsets_; ++k) {
-      for (std::size_t c = 0; c < columns; ++c) out.push_back(std::move(values_[c * subsets_ + k]));
+      for (std::vector<DecodedValue>& column : columns_) out.push_back(std::move(column[k]));
     }
     return out;
   }
 
  private:
   struct Column {
-    std::size_t start;
+    std::size_t index;
     bool character;
   };
+
+  // A new column of N default values, sized once.
+  std::vector<DecodedValue>& new_column() {
+    std::vector<DecodedValue>& column = columns_.emplace_back();
+    column.resize(subsets_);
+    return column;
+  }
 
   Status element(std::uint32_t code) {
     if (state_.associated_width != 0 && !is_class31(code)) {
@@ -104,7 +109,7 @@ class CompressedWalk {
     if (y != 0) {
       const Codes group = codes.subspan(i + 1, x);
       for (unsigned r = 0; r < y; ++r) {
-        MERVANE_TRY(budget_.step(values_.size()));
+        MERVANE_TRY(budget_.step(columns_.size() * subsets_));
         MERVANE_TRY(walk(group, depth + 1));
       }
       return i + x + 1;
@@ -117,7 +122,7 @@ class CompressedWalk {
     std::uint64_t count = 0;
     if (const std::optional<double> q = first_number(column)) {
       for (std::size_t k = 0; k < subsets_; ++k) {
-        const std::optional<double>& v = values_[column.start + k].raw_value;
+        const std::optional<double>& v = columns_[column.index][k].raw_value;
         if (!v || !(std::fabs(*v - *q) <= kFactorTolerance)) {
           return BufrError::parse("compressed delayed replication with varying factors is not "
                                   "implemented");
@@ -128,7 +133,7 @@ class CompressedWalk {
     state_.history.push_back(factor);
     const Codes group = codes.subspan(i + 2, x);
     for (; count != 0; --count) {
-      MERVANE_TRY(budget_.step(values_.size()));
+      MERVANE_TRY(budget_.step(columns_.size() * subsets_));
       MERVANE_TRY(walk(group, depth + 1));
     }
     return i + x + 2;
@@ -137,8 +142,7 @@ class CompressedWalk {
   Status op(std::uint32_t code) {
     MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
     if (action == OperatorAction::Marker) {
-      for (std::size_t k = 0; k < subsets_; ++k) {
-        DecodedValue& v = values_.emplace_back();
+      for (DecodedValue& v : new_column()) {
         v.descriptor = code;
         v.name = "operator";
         v.raw_value = 0.0;
@@ -160,11 +164,11 @@ class CompressedWalk {
   // The number of the column's first value; character values have none.
   std::optional<double> first_number(const Column& column) const {
     if (column.character || subsets_ == 0) return std::nullopt;
-    return values_[column.start].raw_value;
+    return columns_[column.index].front().raw_value;
   }
 
   Result<Column> element_column(const ElementDefinition& d) {
-    const Column column{values_.size(), is_character(d)};
+    const Column column{columns_.size(), is_character(d)};
     if (column.character) {
       MERVANE_TRY(character_column(d));
       return column;
@@ -172,8 +176,7 @@ class CompressedWalk {
     const NumericCoding coding = numeric_coding(d, state_);
     MERVANE_TRY(numeric_column(d.code, d.name, coding.width, coding.reference, coding.scale,
                                !is_class31(d.code)));
-    for (std::size_t k = 0; k < subsets_; ++k) {
-      DecodedValue& v = values_[column.start + k];
+    for (DecodedValue& v : columns_[column.index]) {
       // A value missing through its increment shows the meaning of a missing value, as the
       // same value in an uncompressed message would, though its raw stays R0.
       const std::uint64_t key = v.raw_value ? *v.raw : all_ones(coding.width);
@@ -189,8 +192,9 @@ class CompressedWalk {
     MERVANE_ASSIGN(const std::uint64_t nbinc, reader_.read_u64(6));
     const std::uint64_t c = state_.text_column_counter++;
     const bool shared_present = nbinc == 0 && decode_ia5_text(reference);
+    std::vector<DecodedValue>& values = new_column();
     for (std::size_t k = 0; k < subsets_; ++k) {
-      DecodedValue& v = values_.emplace_back();
+      DecodedValue& v = values[k];
       v.descriptor = d.code;
       v.name = d.name;
       v.raw_value = static_cast<double>(c * subsets_ + k + 1) * 1000.0 + (width / 8);
@@ -211,15 +215,14 @@ class CompressedWalk {
     MERVANE_ASSIGN(const std::uint64_t r0, reader_.read_u64(width));
     MERVANE_ASSIGN(const std::uint64_t nbinc, reader_.read_u64(6));
     const bool r0_missing = missing_rule && is_all_ones(r0, width);
+    std::vector<DecodedValue>& values = new_column();
     if (subsets_ == 0) return Ok{};
     const double divisor = scale_divisor(scale);
-    const std::size_t start = values_.size();
-    values_.resize(start + subsets_);
     std::optional<double> shared;
     if (nbinc == 0 && !r0_missing) shared = scaled_value(reference, r0, divisor);
     const std::uint64_t increment_missing = all_ones(static_cast<std::uint32_t>(nbinc));
     for (std::size_t k = 0; k < subsets_; ++k) {
-      DecodedValue& v = values_[start + k];
+      DecodedValue& v = values[k];
       v.descriptor = code;
       v.name = name;
       if (nbinc == 0) {
@@ -244,7 +247,7 @@ class CompressedWalk {
   const std::size_t subsets_;
   WalkBudget& budget_;
   ValueCodingState state_;
-  std::vector<DecodedValue> values_;
+  std::vector<std::vector<DecodedValue>> columns_;
   const std::string associated_name_ = "associatedField";
 };
 

@@ -1,5 +1,7 @@
 #include "data/uncompressed.hpp"
 
+#include <algorithm>
+
 #include "bitstream/bit_reader.hpp"
 #include "data/coding_state.hpp"
 #include "data/compressed.hpp"
@@ -148,6 +150,8 @@ Result<std::vector<DecodedValue>> decode_uncompressed_values(const BufrMessage& 
   if (message.compressed_data) return decode_compressed_values(message, tables, reader);
 
   std::vector<DecodedValue> values;
+  // Values take a dozen bits or so; a guess saves most regrowth and costs only address space.
+  values.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(reader.bits_available() / 16, 1 << 20)));
   WalkBudget budget(reader.bits_available(), 1, "descriptor decode");
   UncompressedWalk walk(tables, reader, values, budget);
   std::uint64_t text_counter = 0;
