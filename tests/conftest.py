@@ -5,8 +5,6 @@ import pytest
 
 import _mervane
 
-SHARED = Path(__file__).resolve().parents[2] / "shared"
-
 
 @pytest.fixture(scope="session")
 def definitions_root():
@@ -67,8 +65,16 @@ def write_table_dir(path, elements=(), sequences=(), codetables=None, header=Tru
     return path
 
 
-def element(code, name="NAME", unit="K", scale=0, reference=0, width=8, abbreviation="abbr",
-            element_type="long"):
+def element(
+    code,
+    name="NAME",
+    unit="K",
+    scale=0,
+    reference=0,
+    width=8,
+    abbreviation="abbr",
+    element_type="long",
+):
     """One element.table tuple for write_table_dir, with harmless defaults."""
     return (code, abbreviation, element_type, name, unit, scale, reference, width)
 

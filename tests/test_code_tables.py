@@ -31,8 +31,17 @@ def load_error(tmp_path, files):
         ("4 4 Ümlaut ünd ñ", 4, "Ümlaut ünd ñ"),
         ("5 abbr # not a comment", 5, "# not a comment"),
     ],
-    ids=["simple", "runs-of-space", "trimmed", "plus", "zeros", "u64-max", "unicode-space",
-         "non-ascii", "hash-inside"],
+    ids=[
+        "simple",
+        "runs-of-space",
+        "trimmed",
+        "plus",
+        "zeros",
+        "u64-max",
+        "unicode-space",
+        "non-ascii",
+        "hash-inside",
+    ],
 )
 def test_line_rules(tmp_path, line, raw, meaning):
     tables = load_codetables(tmp_path, {1003: line + "\n"})
@@ -42,8 +51,15 @@ def test_line_rules(tmp_path, line, raw, meaning):
 @pytest.mark.parametrize(
     "text",
     ["# 3 3 comment\n", "   \n\t\n", "5 5\n", "x x\n", "  # x x y\n", "\n\n", ""],
-    ids=["comment", "blank", "two-fields", "two-bad-fields", "indented-comment", "empty-lines",
-         "empty-file"],
+    ids=[
+        "comment",
+        "blank",
+        "two-fields",
+        "two-bad-fields",
+        "indented-comment",
+        "empty-lines",
+        "empty-file",
+    ],
 )
 def test_lines_that_store_nothing(tmp_path, text):
     tables = load_codetables(tmp_path, {1003: text + "9 9 kept"})
@@ -93,7 +109,9 @@ def test_keyword_arguments(tmp_path):
     ids=["letter", "negative", "lone-plus", "decimal", "quoted", "u64-overflow"],
 )
 def test_bad_keys(tmp_path, line, text):
-    assert load_error(tmp_path, {1003: "1 1 fine\n" + line + "\n"}) == "csv/table parse error: " + text
+    assert (
+        load_error(tmp_path, {1003: "1 1 fine\n" + line + "\n"}) == "csv/table parse error: " + text
+    )
 
 
 def test_file_order_and_whole_replacement(tmp_path):
@@ -139,7 +157,10 @@ def test_file_stems(tmp_path, name, code):
         ('"".table', 'bad descriptor code "\\"\\"": cannot parse integer from empty string'),
         (" .table", 'bad descriptor code " ": cannot parse integer from empty string'),
         ("-1.table", 'bad descriptor code "-1": invalid digit found in string'),
-        ("4294967296.table", 'bad descriptor code "4294967296": number too large to fit in target type'),
+        (
+            "4294967296.table",
+            'bad descriptor code "4294967296": number too large to fit in target type',
+        ),
     ],
     ids=["word", "dot-only", "quotes-only", "space-only", "negative", "too-large"],
 )
@@ -159,7 +180,10 @@ def test_directory_entries_are_listed_whatever_their_type(tmp_path):
     (path / "codetables" / "sub.table").mkdir()
     with pytest.raises(ValueError) as exc:
         TableSet.from_eccodes(str(path))
-    assert str(exc.value) == 'csv/table parse error: bad descriptor code "sub": invalid digit found in string'
+    assert (
+        str(exc.value)
+        == 'csv/table parse error: bad descriptor code "sub": invalid digit found in string'
+    )
     (path / "codetables" / "sub.table").rmdir()
     (path / "codetables" / "1003.table").mkdir()
     with pytest.raises(ValueError) as exc:
@@ -175,4 +199,7 @@ def test_stem_not_utf8_is_skipped(tmp_path):
 
 
 def test_file_not_utf8(tmp_path):
-    assert load_error(tmp_path, {1003: b"1 1 caf\xe9\n"}) == "io error: stream did not contain valid UTF-8"
+    assert (
+        load_error(tmp_path, {1003: b"1 1 caf\xe9\n"})
+        == "io error: stream did not contain valid UTF-8"
+    )

@@ -67,7 +67,7 @@ def tables(table_dir):
             element(2, name="FIRST"),
             element(2, name="SECOND", width=12),
             # A quoted field may hold the line breaks.
-            "000003|abbr|long|\"tab\there\r\n\x00\x01\x7f\u200bé'\"|K|0|0|8",
+            '000003|abbr|long|"tab\there\r\n\x00\x01\x7f\u200bé\'"|K|0|0|8',
         ],
         sequences={301001: [1001, 1002], 301002: [], 301003: [1]},
     )
@@ -103,7 +103,7 @@ def test_later_entry_wins_and_counts_once(tables):
         (1001, 'ElementDefinition(001001, name="WMO BLOCK NUMBER")'),
         (5, 'ElementDefinition(000005, name="say \\"hi\\" \\\\ there")'),
         (1234567, 'ElementDefinition(1234567, name="WIDE")'),
-        (3, "ElementDefinition(000003, name=\"tab\\there\\r\\n\\0\\u{1}\\u{7f}\\u{200b}é'\")"),
+        (3, 'ElementDefinition(000003, name="tab\\there\\r\\n\\0\\u{1}\\u{7f}\\u{200b}é\'")'),
     ],
     ids=["plain", "quote-backslash", "seven-digits", "escapes"],
 )
@@ -186,7 +186,11 @@ def test_code_argument_errors(tables, method, code, error, text):
             OverflowError,
             "get_meaning() argument 'raw' must be in range 0..18446744073709551615",
         ),
-        ((0, -1), OverflowError, "get_meaning() argument 'raw' must be in range 0..18446744073709551615"),
+        (
+            (0, -1),
+            OverflowError,
+            "get_meaning() argument 'raw' must be in range 0..18446744073709551615",
+        ),
         (("0", 0), TypeError, "get_meaning() argument 'code' must be int, not str"),
         ((0, 1.5), TypeError, "get_meaning() argument 'raw' must be int, not float"),
     ],
@@ -201,7 +205,10 @@ def test_get_meaning_argument_errors(args, error, text):
 @pytest.mark.parametrize(
     "call, text",
     [
-        (lambda: TableSet.from_eccodes(b"x"), "from_eccodes() argument 'path' must be str, not bytes"),
+        (
+            lambda: TableSet.from_eccodes(b"x"),
+            "from_eccodes() argument 'path' must be str, not bytes",
+        ),
         (
             lambda: TableSet.from_definitions(1, None),
             "from_definitions() argument 'path' must be str, not int",
@@ -215,7 +222,12 @@ def test_get_meaning_argument_errors(args, error, text):
             "from_bufr4_45() argument 'path' must be str, not None",
         ),
     ],
-    ids=["from_eccodes-bytes", "from_definitions-path", "from_definitions-message", "from_bufr4_45"],
+    ids=[
+        "from_eccodes-bytes",
+        "from_definitions-path",
+        "from_definitions-message",
+        "from_bufr4_45",
+    ],
 )
 def test_loader_argument_errors(call, text):
     with pytest.raises(TypeError) as exc:

@@ -18,18 +18,26 @@ struct Fd {
 }  // namespace
 
 Result<std::vector<std::uint8_t>> read_file(const std::filesystem::path& path) {
+  std::vector<std::uint8_t> data;
+  MERVANE_ASSIGN(const std::size_t used, read_file_into(path, data));
+  data.resize(used);
+  return data;
+}
+
+Result<std::size_t> read_file_into(const std::filesystem::path& path,
+                                   std::vector<std::uint8_t>& buffer) {
   Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   if (file.fd < 0) return BufrError::io(errno);
   struct stat st {};
   if (::fstat(file.fd, &st) != 0) return BufrError::io(errno);
   if (S_ISDIR(st.st_mode)) return BufrError::io(EISDIR);
-  std::vector<std::uint8_t> data;
   // st_size is only a hint: files in /proc and pipes report 0 or less than they hold.
-  data.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
+  const std::size_t hint = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
+  if (buffer.size() < hint) buffer.resize(hint);
   std::size_t used = 0;
   for (;;) {
-    if (used == data.size()) data.resize(data.size() * 2);
-    const ssize_t got = ::read(file.fd, data.data() + used, data.size() - used);
+    if (used == buffer.size()) buffer.resize(buffer.size() * 2);
+    const ssize_t got = ::read(file.fd, buffer.data() + used, buffer.size() - used);
     if (got < 0) {
       if (errno == EINTR) continue;
       return BufrError::io(errno);
@@ -37,8 +45,7 @@ Result<std::vector<std::uint8_t>> read_file(const std::filesystem::path& path) {
     if (got == 0) break;
     used += static_cast<std::size_t>(got);
   }
-  data.resize(used);
-  return data;
+  return used;
 }
 
 Result<std::string> read_text_file(const std::filesystem::path& path) {

@@ -13,6 +13,10 @@ namespace mervane {
 // Reads a whole file; an OS failure is an Io error carrying its error number.
 Result<std::vector<std::uint8_t>> read_file(const std::filesystem::path& path);
 
+// The same into a buffer reused across files (it only grows); returns the byte count.
+Result<std::size_t> read_file_into(const std::filesystem::path& path,
+                                   std::vector<std::uint8_t>& buffer);
+
 // Reads a whole file as UTF-8 text; text that is not UTF-8 is an Io error with a fixed
 // description.
 Result<std::string> read_text_file(const std::filesystem::path& path);

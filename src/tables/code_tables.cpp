@@ -71,8 +71,11 @@ Result<std::vector<std::filesystem::path>> matching_files(const std::filesystem:
 }
 
 Status parse_code_table(std::string_view text, CodeTable& table) {
+  table.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::size_t pos = 0;
   std::string meaning;
+  // Room for any usual meaning, so that growing it frees no small blocks along the way.
+  meaning.reserve(256);
   while (pos < text.size()) {
     std::size_t eol = text.find('\n', pos);
     if (eol == std::string_view::npos) eol = text.size();
@@ -86,15 +89,20 @@ Status parse_code_table(std::string_view text, CodeTable& table) {
     std::string_view key;
     std::size_t fields = 0;
     meaning.clear();
+    const std::size_t size = line.size();
     std::size_t i = 0;
-    while (i < line.size()) {
+    while (i < size) {
       std::size_t n = space_at(line, i);
       if (n != 0) {
         i += n;
         continue;
       }
       const std::size_t start = i;
-      while (i < line.size() && (n = space_at(line, i)) == 0) ++i;
+      while (i < size) {
+        const auto b = static_cast<unsigned char>(line[i]);
+        if (b < 0x80 ? ascii_space(b) : space_at(line, i) != 0) break;
+        ++i;
+      }
       const std::string_view word = line.substr(start, i - start);
       if (fields == 0) {
         key = word;
@@ -114,14 +122,15 @@ Status parse_code_table(std::string_view text, CodeTable& table) {
 Status load_eccodes_code_tables(TableSet& set, const std::filesystem::path& dir) {
   MERVANE_ASSIGN(const auto files, matching_files(dir, "", ".table"));
   set.code_tables.reserve(set.code_tables.size() + files.size());
+  std::vector<std::uint8_t> buffer;
   for (const std::filesystem::path& file : files) {
     const std::string_view full = file.native();
     const std::string_view name = full.substr(full.rfind('/') + 1);
     const std::string_view stem = stem_of(name);
     if (utf8_valid_up_to(stem) != stem.size()) continue;
     MERVANE_ASSIGN(const std::uint32_t code, parse_code(stem));
-    MERVANE_ASSIGN(const auto bytes, read_file(file));
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    MERVANE_ASSIGN(const std::size_t size, read_file_into(file, buffer));
+    const std::string_view text(reinterpret_cast<const char*>(buffer.data()), size);
     if (utf8_valid_up_to(text) != text.size()) {
       return BufrError::io_fixed("stream did not contain valid UTF-8");
     }

@@ -41,25 +41,19 @@ bool CsvReader::read_record() {
     scratch_ += in[pos_];
     field.end = scratch_.size();
   };
-  auto end_record = [&] {
-    spans_.push_back(field);
-    // The whole line ending belongs to this record.
-    if (in[pos_] == '\r') ++pos_;
-    if (pos_ < size && in[pos_] == '\n') {
-      ++pos_;
-      ++line_;
-    }
+  // Steps over one line ending at pos_: LF, CR or CR LF.
+  auto skip_line_end = [&] {
+    if (in[pos_] == '\r' && pos_ + 1 < size && in[pos_ + 1] == '\n') ++pos_;
+    ++pos_;
+    ++line_;
   };
 
   while (pos_ < size) {
     const char c = in[pos_];
     switch (state) {
       case State::StartRecord:
-        if (c == '\n') {
-          ++line_;
-          ++pos_;
-        } else if (c == '\r') {
-          ++pos_;
+        if (c == '\n' || c == '\r') {
+          skip_line_end();
         } else if (c == '#' && options_.comments) {
           state = State::Comment;
           ++pos_;
@@ -87,8 +81,16 @@ bool CsvReader::read_record() {
           ++pos_;
           state = State::StartField;
         } else if (c == '\n' || c == '\r') {
-          end_record();
+          // The whole line ending belongs to this record.
+          spans_.push_back(field);
+          skip_line_end();
           return true;
+        } else if (!field.in_scratch && field.end == pos_) {
+          // The common case: a plain field, taken as one run up to its end.
+          do {
+            ++pos_;
+          } while (pos_ < size && in[pos_] != sep && in[pos_] != '\n' && in[pos_] != '\r');
+          field.end = pos_;
         } else {
           take();
           ++pos_;
@@ -98,7 +100,7 @@ bool CsvReader::read_record() {
         if (c == '"') {
           state = State::QuoteInQuoted;
         } else {
-          if (c == '\n') ++line_;
+          if (c == '\n' || (c == '\r' && (pos_ + 1 == size || in[pos_ + 1] != '\n'))) ++line_;
           take();
         }
         ++pos_;

@@ -14,7 +14,9 @@ namespace mervane {
 
 // Usage: read the file with read_csv_file, make a CsvReader over its bytes with the dialect's
 // options, then call next(fields) until it yields false. Every failure is a Parse error whose
-// text is the reader's own ("CSV error: record R (line: N, byte: B): ..." and so on).
+// text is the reader's own ("CSV error: record R (line: N, byte: B): ..." and so on), where R
+// counts the records before the failing one (a dropped header included) and N, B give where
+// reading of it began: just after the previous record, so before any skipped lines.
 struct CsvOptions {
   char separator = ',';
   bool comments = false;  // a line starting with '#' is skipped (and not UTF-8 checked)

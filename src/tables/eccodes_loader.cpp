@@ -102,7 +102,9 @@ Status load_eccodes_element_table(TableSet& set, const fs::path& file) {
     // space at the end of a line is not part of the width.
     std::string_view width = f[7];
     if (f.size() == 8) {
-      while (!width.empty() && (width.back() == ' ' || width.back() == '\t')) width.remove_suffix(1);
+      while (!width.empty() && (width.back() == ' ' || width.back() == '\t')) {
+        width.remove_suffix(1);
+      }
     }
     MERVANE_ASSIGN(e.width, parse_u16(width));
     set.add_element(std::move(e));
@@ -154,8 +156,9 @@ Result<fs::path> resolve_eccodes_table_dir(const fs::path& path) {
   std::vector<fs::path> visited;
   for (;;) {
     struct stat st {};
-    if (::stat(current.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return current;
-    if (::stat(current.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool found = ::stat(current.c_str(), &st) == 0;
+    if (found && S_ISDIR(st.st_mode)) return current;
+    if (!found || !S_ISREG(st.st_mode)) {
       return BufrError::parse("ecCodes table directory does not exist: " + shown(current));
     }
     MERVANE_ASSIGN(const std::string content, read_text_file(current));

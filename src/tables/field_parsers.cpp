@@ -44,7 +44,8 @@ IntFailure parse_int(std::string_view s, T& out) {
     if (digit > 9) return IntFailure::InvalidDigit;
     const T d = static_cast<T>(digit);
     if (negative) {
-      if (__builtin_mul_overflow(value, T{10}, &value) || __builtin_sub_overflow(value, d, &value)) {
+      if (__builtin_mul_overflow(value, T{10}, &value) ||
+          __builtin_sub_overflow(value, d, &value)) {
         return IntFailure::TooSmall;
       }
     } else if (__builtin_mul_overflow(value, T{10}, &value) ||
