@@ -66,7 +66,8 @@ def corpus_messages(corpus: Path) -> list[tuple[str, bytes]]:
                 data = files[row["file"]] = (corpus / row["file"]).read_bytes()
             offset = int(row["byte_offset"])
             length = int.from_bytes(data[offset + 4 : offset + 7], "big")
-            messages.append((f"{row['file']}#{row['message_index']}", data[offset : offset + length]))
+            name = f"{row['file']}#{row['message_index']}"
+            messages.append((name, data[offset : offset + length]))
     return messages
 
 
@@ -200,8 +201,9 @@ def worker(tool: str, corpus: Path, definitions: str, repeat: int, only: list[in
             except Exception as failure:
                 kind = f"{type(failure).__name__}: {str(failure)[:80]}"
                 failures[kind] = failures.get(kind, 0) + 1
-        if not ok and failures and all(k.startswith("NotImplementedError") for k in failures):
-            print(json.dumps({"unavailable": "not built yet (NotImplementedError)"}))
+        if not ok and failures:  # not built yet, or a broken install: keep it out of the run
+            kind = max(failures, key=failures.get)
+            print(json.dumps({"unavailable": f"fails on every message: {kind}"}))
             return
         print(json.dumps({"ok": ok, "failures": failures}))
         return

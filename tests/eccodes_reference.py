@@ -20,8 +20,15 @@ How ecCodes is read. After `unpack`, three bulk keys hold everything needed:
   descriptor, subset after subset, for compressed and uncompressed messages
   alike; a missing value is -1e100; a text element holds n * 1000 + width in
   octets, n counting texts through the message;
-- `stringValues`: the n-th text of the message at index n - 1, padded with
-  spaces as in the message.
+- `stringValues`: in an uncompressed message, the n-th text of the message at
+  index n - 1, padded with spaces as in the message. In a compressed message a
+  text column that holds one text for all subsets keeps a single entry, so
+  there each column is read from its own key instead, `#rank#abbreviation`
+  (`expandedAbbreviations`, which like `expandedUnits` skips the 999999
+  entries), whose array has one text per subset or one for all.
+
+Template entries from 203YYY (YYY not 0 or 255) to 203255 define new
+reference values and have no number in `numericValues`.
 
 Walking the template against `numericValues` subset by subset, with each
 delayed replication repeated as often as its factor says, gives every value its
@@ -37,17 +44,23 @@ What the comparison leaves out, on both sides, and why:
   entries other than 2XX255): they carry no data, and the two decoders emit
   them for different sets of operators;
 - associated fields (our descriptor 999999; ecCodes' 999999 entries): ecCodes
-  keeps them as attributes of the element, and gives a field of all ones as
-  missing where we give the number read;
+  keeps them as attributes of the element they precede, not as data elements;
 - the code of a value read through a bitmap (2XX255): ecCodes names it by the
   operator (223255, 224255, 225255, 232255), we name it by the element the
   bitmap points to; such a pair is compared by value only;
 - the running number of a text (our `raw_value` for a character element):
-  texts are compared instead, after removing trailing white space on both
-  sides, since ecCodes keeps the padding that we strip; an ecCodes text made
-  only of 0xFF octets (or none) counts as missing, as ours does;
+  texts are compared instead, as ecCodes can give them: the bindings return C
+  strings, so a text ends at its first NUL octet; ecCodes keeps the padding
+  that we strip, so trailing white space is removed on both sides; ecCodes
+  gives a missing text as the empty text, so a missing text and an empty one
+  agree; and the bindings decode octets as ASCII with one U+FFFD for each octet
+  above 0x7F, where we write "?", so U+FFFD is read as "?";
 - code-table meanings: ecCodes gives the code figure, as our `raw_value` does,
-  so numbers are compared and meanings are not.
+  so numbers are compared and meanings are not;
+- the missing value of a class 31 element other than a replication factor
+  (031021, 031031, ...): ecCodes reports all ones as missing, we give the
+  number read (class 31 is never missing here), so our all-ones number
+  (2^w - 1) agrees with ecCodes' missing value.
 
 Numbers agree when they are within a relative 1e-9 (or 1e-12 absolute, for
 values near zero): ecCodes scales by multiplying with a power of ten, we divide
@@ -98,7 +111,7 @@ def eccodes_elements(message: bytes) -> list[list[Element]]:
         subsets = eccodes.codes_get(handle, "numberOfSubsets")
         if subsets == 0:
             return []
-        walk = _TemplateWalk(eccodes, handle, subsets)
+        walk = _TemplateWalk(eccodes, handle)
         result = []
         for subset in range(subsets):
             result.append(walk.subset(subset))
@@ -112,10 +125,9 @@ def eccodes_elements(message: bytes) -> list[list[Element]]:
 
 
 class _TemplateWalk:
-    def __init__(self, eccodes, handle, subsets: int) -> None:
+    def __init__(self, eccodes, handle) -> None:
         self.eccodes = eccodes
         self.handle = handle
-        self.subsets = subsets
         self.compressed = eccodes.codes_get(handle, "compressedData") == 1
         self.template = [int(c) for c in eccodes.codes_get_array(handle, "expandedDescriptors")]
         units = list(eccodes.codes_get_string_array(handle, "expandedUnits"))
@@ -163,7 +175,8 @@ class _TemplateWalk:
         code = self.template[i]
         if code // 100000 == 1:
             return True
-        # A group longer than 99 entries overflows X into F: 2XX000 before a factor.
+        # The rewritten X is packed as X * 1000, so a group of more than 99 entries
+        # would carry into F: such an entry still stands just before its factor.
         return (code % 1000 == 0 and code // 100000 >= 2 and i + 1 < len(self.template)
                 and self.template[i + 1] in REPLICATION_FACTORS)
 
@@ -221,9 +234,11 @@ class _TemplateWalk:
             if not 0 <= index < len(self.texts):
                 raise ReferenceLayoutError(f"text number {number} outside stringValues")
             text = self.texts[index]
-        if text == "" or set(text) == {"\xff"}:
-            return None
-        return text.rstrip(_WHITE_SPACE)
+        if text == "":
+            return None  # how ecCodes gives a missing text
+        # The bindings decode octets as ASCII, one U+FFFD for each octet above 0x7F.
+        return text.replace("\ufffd", "?").rstrip(_WHITE_SPACE)
+
 
 def _number(value: float) -> Optional[float]:
     return None if value == ECCODES_MISSING else value
@@ -238,29 +253,47 @@ def comparable(values: Iterable) -> list[Element]:
             continue
         if value.raw is None:  # only character values lack the raw integer
             text = value.raw_text
-            result.append((value.descriptor, None if text is None else text.rstrip(_WHITE_SPACE)))
+            if text is not None:
+                text = text.split("\0", 1)[0].rstrip(_WHITE_SPACE)
+            result.append((value.descriptor, text))
         else:
             result.append((value.descriptor, value.raw_value))
     return result
 
 
 def values_agree(ours: Value, theirs: Value) -> bool:
+    """Numbers within the tolerance, equal texts, or both missing."""
     if ours is None or theirs is None:
-        return ours is None and theirs is None
+        # ecCodes cannot tell a missing text from an empty one.
+        return ours in (None, "") and theirs in (None, "")
     if isinstance(ours, str) or isinstance(theirs, str):
         return isinstance(ours, str) and isinstance(theirs, str) and ours == theirs
     return math.isclose(ours, theirs, rel_tol=RELATIVE_TOLERANCE, abs_tol=ABSOLUTE_TOLERANCE)
 
 
 def elements_agree(ours: Element, theirs: Element) -> bool:
-    codes_agree = ours[0] == theirs[0] or theirs[0] in BITMAPPED_READS
-    return codes_agree and values_agree(ours[1], theirs[1])
+    """Same code (any code for ecCodes' 2XX255) and agreeing values, as the module
+    docstring sets out."""
+    if ours[0] != theirs[0] and theirs[0] not in BITMAPPED_READS:
+        return False
+    if _is_all_ones_class_31(ours) and theirs[1] is None:
+        return True
+    return values_agree(ours[1], theirs[1])
+
+
+def _is_all_ones_class_31(element: Element) -> bool:
+    code, value = element
+    if code // 1000 % 100 != 31 or not isinstance(value, float) or not value.is_integer():
+        return False
+    number = int(value)
+    return number > 0 and number & (number + 1) == 0
 
 
 def first_difference(ours: Sequence[Element], theirs: Sequence[Sequence[Element]],
                      context: int = 3) -> Optional[Difference]:
     """Compares our flat pairs with ecCodes' per-subset pairs; returns the first
-    difference (or a length mismatch) with the pairs around it, or None."""
+    difference (or a length mismatch) with the pairs around it, or None. Subsets
+    are counted from 1, elements within a subset from 0."""
     flat = [(subset, index, element) for subset, elements in enumerate(theirs)
             for index, element in enumerate(elements)]
     for position, (subset, index, element) in enumerate(flat):
