@@ -387,8 +387,4 @@ def test_spare_bits_are_ignored_and_a_short_section_fails(tables):
     ids=["huge-delayed-factor", "nested-fixed"],
 )
 def test_runaway_walks_end_with_an_error(tables, descriptors, bits):
-    text = failure(tables, descriptors, bits)
-    assert text in (
-        PREFIX + "descriptor decode exceeded step limit",
-        PREFIX + "descriptor decode exceeded value limit",
-    )
+    assert failure(tables, descriptors, bits) == PREFIX + "descriptor decode exceeded step limit"

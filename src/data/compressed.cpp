@@ -258,8 +258,7 @@ class CompressedWalk {
 Result<std::vector<DecodedValue>> decode_compressed_values(const BufrMessage& message,
                                                            const TableSet& tables,
                                                            BitReader& reader) {
-  WalkBudget budget(reader.bits_available(), message.number_of_subsets,
-                    "compressed descriptor decode");
+  WalkBudget budget = WalkBudget::compressed(reader.bits_available(), message.number_of_subsets);
   CompressedWalk walk(tables, reader, message.number_of_subsets, budget);
   MERVANE_TRY(walk.walk(message.unexpanded_descriptors, 0));
   return walk.flatten();

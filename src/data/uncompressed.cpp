@@ -153,7 +153,7 @@ Result<std::vector<DecodedValue>> decode_uncompressed_values(const BufrMessage& 
   // Values take a dozen bits or so; a guess saves most regrowth and costs only address space.
   values.reserve(
       static_cast<std::size_t>(std::min<std::uint64_t>(reader.bits_available() / 16, 1 << 20)));
-  WalkBudget budget(reader.bits_available(), 1, "descriptor decode");
+  WalkBudget budget = WalkBudget::uncompressed(reader.bits_available());
   UncompressedWalk walk(tables, reader, values, budget);
   std::uint64_t text_counter = 0;
   for (unsigned subset = 0; subset < message.number_of_subsets; ++subset) {
