@@ -268,6 +268,23 @@ def test_difference_statistics_read_one_bit_more(tables):
     assert (values[-1].descriptor, values[-1].raw, values[-1].raw_value) == (63004, 5000, 90.4)
 
 
+@pytest.mark.parametrize(
+    "raw, number",
+    [(2**63, 0.0), (2**64 - 1, 9.223372036854776e18), (0, -9.223372036854776e18)],
+    ids=["middle", "all-ones-not-missing", "zero"],
+)
+def test_difference_statistics_of_63_bits_read_64_with_reference_minus_2_63(tables, raw, number):
+    bits = Bits().uint(5, 63).uint(0, 1).uint(raw, 64)
+    values = decode(tables, [63017, 236000, 101001, 31031, 225255], bits)
+    assert (values[-1].raw, values[-1].raw_value) == (raw, number)
+
+
+def test_difference_statistics_of_64_bits_cannot_be_read(tables):
+    bits = Bits().uint(5, 64).uint(0, 1).uint(0, 64)
+    text = failure(tables, [63001, 236000, 101001, 31031, 225255], bits.to_bytes(pad_bits=7))
+    assert text == PREFIX + "cannot read 65 bits into u64"
+
+
 # Replication, sequences and the walk -------------------------------------------------------
 
 
