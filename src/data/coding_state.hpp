@@ -41,9 +41,9 @@ struct ValueCodingState {
 // What an operator descriptor does besides changing the state.
 enum class OperatorAction : std::uint8_t { None, Marker, BitmappedRead };
 
-// Applies the state changes of operator `code` (F = 2). A marker is emitted by the caller
-// before it looks at the state, so the order of the two does not matter. Operators that carry
-// bits this decoder does not read fail rather than misalign every later value.
+// Applies the state changes of operator `code` (F = 2) and says what the walk must add: the
+// marker does not depend on the state, so it may follow the changes. Operators that carry bits
+// this decoder does not read fail rather than misalign every later value.
 Result<OperatorAction> apply_operator(std::uint32_t code, ValueCodingState& state);
 
 // The descriptor parts as the walks split them: Y is taken modulo 256.

@@ -106,7 +106,6 @@ class UncompressedWalk {
   }
 
   Status op(std::uint32_t code) {
-    // The marker goes first; the state changes do not depend on it.
     MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
     if (action == OperatorAction::Marker) {
       DecodedValue& v = values_.emplace_back();
