@@ -189,6 +189,19 @@ def test_markers_and_bitmaps_as_columns(tables):
     assert values[-1].raw_value is None
 
 
+def test_difference_statistics_column(tables):
+    bits = column(Bits(), 12, 7)
+    column(bits, 1, 0)
+    column(bits, 13, 5000, 2, [0, 3])
+    values = cdecode(tables, [63004, 236000, 101001, 31031, 225255], bits, 2)
+    assert [(v.descriptor, v.raw, v.raw_value) for v in values if v.descriptor == 63004] == [
+        (63004, 7, 0.2),
+        (63004, 5000, 90.4),
+        (63004, 7, 0.2),
+        (63004, 5000, None),
+    ]
+
+
 def test_compressed_and_uncompressed_messages_decode_alike(tables):
     plain = Bits().uint(1, 7).uint(2731, 12).uint(1, 2).uint(2, 7).uint(2735, 12).uint(3, 2)
     packed = column(Bits(), 7, 1, 2, [0, 1])

@@ -253,6 +253,21 @@ def test_bitmap_is_reused_after_237000(tables):
     ]
 
 
+@pytest.mark.parametrize(
+    "ending, reads",
+    [([235000], []), ([237001], []), ([237000], [(1002, 9)]), ([222000], [])],
+    ids=["235000-cancels", "237yyy-cancels", "237000-reuses", "cursor-stays-at-end"],
+)
+def test_bitmap_after_its_end(tables, ending, reads):
+    descriptors = [1001, 1002, 236000, 101002, 31031, 223255] + ending + [223255]
+    bits = Bits().uint(1, 7).uint(2, 10).uint(1, 1).uint(0, 1).uint(7, 10).uint(9, 10)
+    values = decode(tables, descriptors, bits)
+    assert [(v.descriptor, v.raw) for v in values[5:] if v.name != "operator"] == [
+        (1002, 7),
+        *reads,
+    ]
+
+
 def test_bitmap_past_history_fails(tables):
     # Six entries anchored at four history entries: entry 4 points past the history.
     descriptors = [1001, 1001, 1001, 1001, 236000, 101006, 31031, 223255]
