@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "data/decoded_value.hpp"
 #include "message/bufr_message.hpp"
 #include "tables/table_set.hpp"
 
@@ -26,6 +27,9 @@ bool init_table_set_types();  // ElementDefinition, SequenceDefinition, TableSet
 PyObject* wrap_message(BufrMessage message);
 // The record inside a BufrMessage object (the caller has checked the type).
 const BufrMessage& message_of(PyObject* obj);
+
+// A new list of new DecodedValue objects, the records moved into them in order.
+PyObject* wrap_values(std::vector<DecodedValue> values);
 
 // The table set inside a TableSet object (the caller has checked the type).
 const TableSet& table_set_of(PyObject* obj);

@@ -1,0 +1,166 @@
+#include "data/uncompressed.hpp"
+
+#include <algorithm>
+
+#include "bitstream/bit_reader.hpp"
+#include "data/coding_state.hpp"
+#include "data/compressed.hpp"
+#include "data/element_reader.hpp"
+#include "data/walk_budget.hpp"
+
+namespace mervane {
+namespace {
+
+using Codes = std::span<const std::uint32_t>;
+
+class UncompressedWalk {
+ public:
+  UncompressedWalk(const TableSet& tables, BitReader& reader, std::vector<DecodedValue>& values,
+                   WalkBudget& budget)
+      : tables_(tables), reader_(reader), values_(values), budget_(budget) {}
+
+  ValueCodingState& state() { return state_; }
+
+  Result<std::size_t> walk(Codes codes, unsigned depth) {
+    if (depth > kMaxWalkDepth) {
+      return BufrError::parse("descriptor decode exceeded recursion depth");
+    }
+    const std::size_t n = codes.size();
+    std::size_t i = 0;
+    while (i < n) {
+      MERVANE_TRY(budget_.step(values_.size()));
+      const std::uint32_t code = codes[i];
+      switch (descriptor_f(code)) {
+        case 0:
+          MERVANE_TRY(element(code));
+          i += 1;
+          break;
+        case 1: {
+          MERVANE_ASSIGN(i, replication(codes, i, depth));
+          break;
+        }
+        case 2:
+          MERVANE_TRY(op(code));
+          i += 1;
+          break;
+        case 3: {
+          const SequenceDefinition* sequence = tables_.sequence(code);
+          if (sequence == nullptr) return BufrError::sequence_not_found(code);
+          MERVANE_TRY(walk(sequence->members, depth + 1));
+          i += 1;
+          break;
+        }
+        default:
+          return BufrError::parse("invalid descriptor " + code6(code));
+      }
+    }
+    return n;
+  }
+
+ private:
+  Status element(std::uint32_t code) {
+    if (!is_class31(code)) {
+      MERVANE_TRY(read_associated_field(reader_, state_.associated_width, values_));
+    }
+    const ElementDefinition* d = tables_.element(code);
+    if (d == nullptr) return BufrError::element_not_found(code);
+    MERVANE_ASSIGN(const std::optional<double> number,
+                   read_element(*d, tables_, reader_, state_, values_));
+    state_.local_width.reset();
+    if (code == kDataPresentIndicator && state_.bitmap_recording) {
+      if (number) state_.record_bitmap_entry(*number);
+    } else {
+      state_.history.push_back(d);
+    }
+    return Ok{};
+  }
+
+  // Returns the index after the replication and its group.
+  Result<std::size_t> replication(Codes codes, std::size_t i, unsigned depth) {
+    const std::uint32_t code = codes[i];
+    const std::size_t n = codes.size();
+    const std::size_t x = descriptor_x(code);
+    const std::uint8_t y = descriptor_y(code);
+    if (x == 0 || i + x >= n) return BufrError::unsupported_replication(code);
+    if (y != 0) {
+      const Codes group = codes.subspan(i + 1, x);
+      for (unsigned r = 0; r < y; ++r) {
+        MERVANE_TRY(budget_.step(values_.size()));
+        MERVANE_TRY(walk(group, depth + 1));
+      }
+      return i + x + 1;
+    }
+    if (i + x + 1 >= n) return BufrError::delayed_replication_incomplete(code);
+    const std::uint32_t factor_code = codes[i + 1];
+    const ElementDefinition* factor = tables_.element(factor_code);
+    if (factor == nullptr) return BufrError::element_not_found(factor_code);
+    MERVANE_ASSIGN(const std::optional<double> number,
+                   read_element(*factor, tables_, reader_, state_, values_));
+    state_.history.push_back(factor);
+    const Codes group = codes.subspan(i + 2, x);
+    for (std::uint64_t r = replication_count(number); r != 0; --r) {
+      MERVANE_TRY(budget_.step(values_.size()));
+      MERVANE_TRY(walk(group, depth + 1));
+    }
+    return i + x + 2;
+  }
+
+  Status op(std::uint32_t code) {
+    MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
+    if (action == OperatorAction::Marker) {
+      DecodedValue& v = values_.emplace_back();
+      v.descriptor = code;
+      v.name = "operator";
+      v.raw_value = 0.0;
+      v.raw = 0;
+    } else if (action == OperatorAction::BitmappedRead) {
+      MERVANE_ASSIGN(const ElementDefinition* d, state_.next_bitmap_element());
+      if (d == nullptr) return Ok{};
+      if (descriptor_x(code) == 25) {
+        const ElementDefinition adjusted = difference_definition(*d);
+        MERVANE_TRY(read_element(adjusted, tables_, reader_, state_, values_));
+      } else {
+        MERVANE_TRY(read_element(*d, tables_, reader_, state_, values_));
+      }
+    }
+    return Ok{};
+  }
+
+  const TableSet& tables_;
+  BitReader& reader_;
+  std::vector<DecodedValue>& values_;
+  WalkBudget& budget_;
+  ValueCodingState state_;
+};
+
+}  // namespace
+
+std::uint64_t replication_count(std::optional<double> number) {
+  if (!number || !(*number > 0.0)) return 0;
+  // 2^64 itself is the first double past the range.
+  if (*number >= 18446744073709551616.0) return UINT64_MAX;
+  return static_cast<std::uint64_t>(*number);
+}
+
+Result<std::vector<DecodedValue>> decode_uncompressed_values(const BufrMessage& message,
+                                                             const TableSet& tables,
+                                                             std::span<const std::uint8_t> data) {
+  BitReader reader(data);
+  if (message.compressed_data) return decode_compressed_values(message, tables, reader);
+
+  std::vector<DecodedValue> values;
+  // Values take a dozen bits or so; a guess saves most regrowth and costs only address space.
+  values.reserve(
+      static_cast<std::size_t>(std::min<std::uint64_t>(reader.bits_available() / 16, 1 << 20)));
+  WalkBudget budget = WalkBudget::uncompressed(reader.bits_available());
+  UncompressedWalk walk(tables, reader, values, budget);
+  std::uint64_t text_counter = 0;
+  for (unsigned subset = 0; subset < message.number_of_subsets; ++subset) {
+    walk.state().reset(text_counter);
+    MERVANE_TRY(walk.walk(message.unexpanded_descriptors, 0));
+    text_counter = walk.state().text_counter;
+  }
+  return values;
+}
+
+}  // namespace mervane
