@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "descriptor/descriptor.hpp"
 #include "error/result.hpp"
 #include "tables/table_set.hpp"
 
@@ -46,21 +47,6 @@ enum class OperatorAction : std::uint8_t { None, Marker, BitmappedRead };
 // this decoder does not read fail rather than misalign every later value.
 Result<OperatorAction> apply_operator(std::uint32_t code, ValueCodingState& state);
 
-// The descriptor parts as the walks split them: Y is taken modulo 256.
-inline std::uint32_t descriptor_f(std::uint32_t code) {
-  return code / 100000;
-}
-inline std::uint32_t descriptor_x(std::uint32_t code) {
-  return (code % 100000) / 1000;
-}
-inline std::uint8_t descriptor_y(std::uint32_t code) {
-  return static_cast<std::uint8_t>(code % 1000);
-}
-inline bool is_class31(std::uint32_t code) {
-  return descriptor_x(code) == 31;
-}
-
-inline constexpr std::uint32_t kAssociatedFieldCode = 999999;
 inline constexpr std::uint32_t kDataPresentIndicator = 31031;
 
 }  // namespace mervane

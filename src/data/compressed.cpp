@@ -7,58 +7,24 @@
 #include "data/coding_state.hpp"
 #include "data/element_reader.hpp"
 #include "data/uncompressed.hpp"
+#include "data/walk.hpp"
 #include "data/walk_budget.hpp"
 
 namespace mervane {
 namespace {
 
-using Codes = std::span<const std::uint32_t>;
-
 // Largest spread a delayed replication factor may have across subsets.
 constexpr double kFactorTolerance = 2.220446049250313e-16;
 
-// The columns of one message, stored one after another: each holds exactly N values.
-class CompressedWalk {
+// The columns of one message, each of exactly N values, one per subset.
+class CompressedWalk : public DescriptorWalk<CompressedWalk> {
  public:
+  static constexpr const char* kDepthText =
+      "compressed descriptor decode exceeded recursion depth";
+
   CompressedWalk(const TableSet& tables, BitReader& reader, std::uint16_t subsets,
                  WalkBudget& budget)
-      : tables_(tables), reader_(reader), subsets_(subsets), budget_(budget) {}
-
-  Result<std::size_t> walk(Codes codes, unsigned depth) {
-    if (depth > kMaxWalkDepth) {
-      return BufrError::parse("compressed descriptor decode exceeded recursion depth");
-    }
-    const std::size_t n = codes.size();
-    std::size_t i = 0;
-    while (i < n) {
-      MERVANE_TRY(budget_.step(columns_.size() * subsets_));
-      const std::uint32_t code = codes[i];
-      switch (descriptor_f(code)) {
-        case 0:
-          MERVANE_TRY(element(code));
-          i += 1;
-          break;
-        case 1: {
-          MERVANE_ASSIGN(i, replication(codes, i, depth));
-          break;
-        }
-        case 2:
-          MERVANE_TRY(op(code));
-          i += 1;
-          break;
-        case 3: {
-          const SequenceDefinition* sequence = tables_.sequence(code);
-          if (sequence == nullptr) return BufrError::sequence_not_found(code);
-          MERVANE_TRY(walk(sequence->members, depth + 1));
-          i += 1;
-          break;
-        }
-        default:
-          return BufrError::parse("invalid descriptor " + code6(code));
-      }
-    }
-    return n;
-  }
+      : DescriptorWalk(tables), reader_(reader), subsets_(subsets), budget_(budget) {}
 
   // The values in subset order: subset 1's part of every column, then subset 2's, ...
   std::vector<DecodedValue> flatten() {
@@ -72,6 +38,8 @@ class CompressedWalk {
   }
 
  private:
+  friend class DescriptorWalk<CompressedWalk>;
+
   struct Column {
     std::size_t index;
     bool character;
@@ -83,6 +51,8 @@ class CompressedWalk {
     column.resize(subsets_);
     return column;
   }
+
+  Status step() { return budget_.step(columns_.size() * subsets_); }
 
   Status element(std::uint32_t code) {
     if (state_.associated_width != 0 && !is_class31(code)) {
@@ -101,16 +71,16 @@ class CompressedWalk {
     return Ok{};
   }
 
-  Result<std::size_t> replication(Codes codes, std::size_t i, unsigned depth) {
+  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i, unsigned depth) {
     const std::uint32_t code = codes[i];
     const std::size_t n = codes.size();
     const std::size_t x = descriptor_x(code);
     const std::uint8_t y = descriptor_y(code);
     if (x == 0 || i + x >= n) return BufrError::unsupported_replication(code);
     if (y != 0) {
-      const Codes group = codes.subspan(i + 1, x);
+      const auto group = codes.subspan(i + 1, x);
       for (unsigned r = 0; r < y; ++r) {
-        MERVANE_TRY(budget_.step(columns_.size() * subsets_));
+        MERVANE_TRY(step());
         MERVANE_TRY(walk(group, depth + 1));
       }
       return i + x + 1;
@@ -133,9 +103,9 @@ class CompressedWalk {
       count = replication_count(q);
     }
     state_.history.push_back(factor);
-    const Codes group = codes.subspan(i + 2, x);
+    const auto group = codes.subspan(i + 2, x);
     for (; count != 0; --count) {
-      MERVANE_TRY(budget_.step(columns_.size() * subsets_));
+      MERVANE_TRY(step());
       MERVANE_TRY(walk(group, depth + 1));
     }
     return i + x + 2;
@@ -244,7 +214,6 @@ class CompressedWalk {
     return Ok{};
   }
 
-  const TableSet& tables_;
   BitReader& reader_;
   const std::size_t subsets_;
   WalkBudget& budget_;

@@ -6,58 +6,27 @@
 #include "data/coding_state.hpp"
 #include "data/compressed.hpp"
 #include "data/element_reader.hpp"
+#include "data/walk.hpp"
 #include "data/walk_budget.hpp"
 
 namespace mervane {
 namespace {
 
-using Codes = std::span<const std::uint32_t>;
-
-class UncompressedWalk {
+class UncompressedWalk : public DescriptorWalk<UncompressedWalk> {
  public:
+  static constexpr const char* kDepthText = "descriptor decode exceeded recursion depth";
+
   UncompressedWalk(const TableSet& tables, BitReader& reader, std::vector<DecodedValue>& values,
                    WalkBudget& budget)
-      : tables_(tables), reader_(reader), values_(values), budget_(budget) {}
+      : DescriptorWalk(tables), reader_(reader), values_(values), budget_(budget) {}
 
   ValueCodingState& state() { return state_; }
 
-  Result<std::size_t> walk(Codes codes, unsigned depth) {
-    if (depth > kMaxWalkDepth) {
-      return BufrError::parse("descriptor decode exceeded recursion depth");
-    }
-    const std::size_t n = codes.size();
-    std::size_t i = 0;
-    while (i < n) {
-      MERVANE_TRY(budget_.step(values_.size()));
-      const std::uint32_t code = codes[i];
-      switch (descriptor_f(code)) {
-        case 0:
-          MERVANE_TRY(element(code));
-          i += 1;
-          break;
-        case 1: {
-          MERVANE_ASSIGN(i, replication(codes, i, depth));
-          break;
-        }
-        case 2:
-          MERVANE_TRY(op(code));
-          i += 1;
-          break;
-        case 3: {
-          const SequenceDefinition* sequence = tables_.sequence(code);
-          if (sequence == nullptr) return BufrError::sequence_not_found(code);
-          MERVANE_TRY(walk(sequence->members, depth + 1));
-          i += 1;
-          break;
-        }
-        default:
-          return BufrError::parse("invalid descriptor " + code6(code));
-      }
-    }
-    return n;
-  }
-
  private:
+  friend class DescriptorWalk<UncompressedWalk>;
+
+  Status step() { return budget_.step(values_.size()); }
+
   Status element(std::uint32_t code) {
     if (!is_class31(code)) {
       MERVANE_TRY(read_associated_field(reader_, state_.associated_width, values_));
@@ -76,16 +45,16 @@ class UncompressedWalk {
   }
 
   // Returns the index after the replication and its group.
-  Result<std::size_t> replication(Codes codes, std::size_t i, unsigned depth) {
+  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i, unsigned depth) {
     const std::uint32_t code = codes[i];
     const std::size_t n = codes.size();
     const std::size_t x = descriptor_x(code);
     const std::uint8_t y = descriptor_y(code);
     if (x == 0 || i + x >= n) return BufrError::unsupported_replication(code);
     if (y != 0) {
-      const Codes group = codes.subspan(i + 1, x);
+      const auto group = codes.subspan(i + 1, x);
       for (unsigned r = 0; r < y; ++r) {
-        MERVANE_TRY(budget_.step(values_.size()));
+        MERVANE_TRY(step());
         MERVANE_TRY(walk(group, depth + 1));
       }
       return i + x + 1;
@@ -97,9 +66,9 @@ class UncompressedWalk {
     MERVANE_ASSIGN(const std::optional<double> number,
                    read_element(*factor, tables_, reader_, state_, values_));
     state_.history.push_back(factor);
-    const Codes group = codes.subspan(i + 2, x);
+    const auto group = codes.subspan(i + 2, x);
     for (std::uint64_t r = replication_count(number); r != 0; --r) {
-      MERVANE_TRY(budget_.step(values_.size()));
+      MERVANE_TRY(step());
       MERVANE_TRY(walk(group, depth + 1));
     }
     return i + x + 2;
@@ -126,7 +95,6 @@ class UncompressedWalk {
     return Ok{};
   }
 
-  const TableSet& tables_;
   BitReader& reader_;
   std::vector<DecodedValue>& values_;
   WalkBudget& budget_;

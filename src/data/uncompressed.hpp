@@ -18,9 +18,6 @@ Result<std::vector<DecodedValue>> decode_uncompressed_values(const BufrMessage& 
                                                              const TableSet& tables,
                                                              std::span<const std::uint8_t> data);
 
-// Walks deeper than this fail: sequences that contain themselves end here.
-inline constexpr unsigned kMaxWalkDepth = 64;
-
 // The replication count for a factor's number: truncated, 0 when absent or negative,
 // saturated at the top of the 64-bit range.
 std::uint64_t replication_count(std::optional<double> number);

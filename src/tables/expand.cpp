@@ -18,32 +18,33 @@ Result<std::uint64_t> expand_into(const TableSet& tables, std::span<const std::u
                               std::to_string(kMaxExpansionSteps) + " steps");
     }
     const std::uint32_t c = codes[i];
-    const Fxy d = split_code(c);
-    switch (d.f) {
+    const std::uint32_t x = descriptor_x(c);
+    const std::uint8_t y = descriptor_y(c);
+    switch (descriptor_f(c)) {
       case 0:
-        if (state.associated_width != 0 && d.x != 31) out.push_back(kAssociatedFieldCode);
+        if (state.associated_width != 0 && !is_class31(c)) out.push_back(kAssociatedFieldCode);
         out.push_back(c);
         i += 1;
         break;
       case 1: {
-        if (d.x == 0 || i + d.x >= n) return BufrError::unsupported_replication(c);
-        if (d.y != 0) {
-          const auto group = codes.subspan(i + 1, d.x);
-          for (std::uint32_t r = 0; r < d.y; ++r) {
+        if (x == 0 || i + x >= n) return BufrError::unsupported_replication(c);
+        if (y != 0) {
+          const auto group = codes.subspan(i + 1, x);
+          for (std::uint32_t r = 0; r < y; ++r) {
             MERVANE_TRY(expand_into(tables, group, out, state, depth + 1));
           }
-          i += d.x + 1;
+          i += x + 1;
         } else {
-          if (i + d.x + 1 >= n) return BufrError::delayed_replication_incomplete(c);
-          MERVANE_TRY(expand_into(tables, codes.subspan(i + 1, d.x + 1), out, state, depth + 1));
-          i += d.x + 2;
+          if (i + x + 1 >= n) return BufrError::delayed_replication_incomplete(c);
+          MERVANE_TRY(expand_into(tables, codes.subspan(i + 1, x + 1), out, state, depth + 1));
+          i += x + 2;
         }
         break;
       }
       case 2:
-        if (d.x == 4) {
-          state.associated_width = static_cast<std::uint8_t>(d.y);
-        } else if (d.x != 1 && d.x != 2 && d.x != 6 && d.x != 7 && d.x != 8) {
+        if (x == 4) {
+          state.associated_width = y;
+        } else if (x != 1 && x != 2 && x != 6 && x != 7 && x != 8) {
           out.push_back(c);
         }
         i += 1;

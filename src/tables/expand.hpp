@@ -22,9 +22,6 @@ inline constexpr unsigned kMaxExpansionDepth = 64;
 // nested six deep) ends in a fraction of a second.
 inline constexpr std::uint64_t kMaxExpansionSteps = std::uint64_t{1} << 24;
 
-// The pseudo-code that marks an associated field.
-inline constexpr std::uint32_t kAssociatedFieldCode = 999999;
-
 // Expands `codes` through Table D into `out`; returns how many codes this call appended.
 Result<std::uint64_t> expand_into(const TableSet& tables, std::span<const std::uint32_t> codes,
                                   std::vector<std::uint32_t>& out, ExpansionState& state,
