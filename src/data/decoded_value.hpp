@@ -21,9 +21,6 @@ struct DecodedValue {
 // 1e16 (with a digit after the point), scientific otherwise; "inf", "-inf" and "nan" as Python.
 std::string format_number(double value);
 
-// Appends `text` between double quotes, escaped so that every character can be seen.
-void append_quoted(std::string& out, std::string_view text);
-
 // "DecodedValue(012101, Some(273.15))" and its kin.
 std::string value_repr(const DecodedValue& value);
 

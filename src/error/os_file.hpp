@@ -24,6 +24,4 @@ Result<std::string> read_text_file(const std::filesystem::path& path);
 // A path given as text; a NUL inside cannot name a file.
 Result<std::filesystem::path> path_from_text(std::string_view text);
 
-bool is_valid_utf8(std::string_view text);
-
 }  // namespace mervane

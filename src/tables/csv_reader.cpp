@@ -173,29 +173,4 @@ Result<std::vector<std::uint8_t>> read_csv_file(const std::filesystem::path& pat
   return std::move(data).value();
 }
 
-std::size_t utf8_valid_up_to(std::string_view text) {
-  std::size_t i = 0;
-  const std::size_t size = text.size();
-  while (i < size) {
-    // ASCII runs eight bytes at a time.
-    if (i + 8 <= size) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      if ((word & 0x8080808080808080ULL) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    char32_t c = 0;
-    const std::size_t n = decode_utf8(text, i, c);
-    if (n == 0) return i;
-    i += n;
-  }
-  return size;
-}
-
 }  // namespace mervane

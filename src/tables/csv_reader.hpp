@@ -64,7 +64,5 @@ class CsvReader {
 // The whole file for a CsvReader; a failure is a Parse error with the OS text.
 Result<std::vector<std::uint8_t>> read_csv_file(const std::filesystem::path& path);
 
-// How many bytes at the start of `text` are valid UTF-8.
-std::size_t utf8_valid_up_to(std::string_view text);
 
 }  // namespace mervane
