@@ -58,6 +58,17 @@ bool unsigned_arg(const char* function, const char* name, PyObject* obj, std::ui
   return true;
 }
 
+PyObject* code_list(const std::vector<std::uint32_t>& codes) {
+  PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(codes.size())));
+  if (!list) return nullptr;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    PyObject* item = PyLong_FromUnsignedLong(codes[i]);
+    if (item == nullptr) return nullptr;
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+  }
+  return list.release();
+}
+
 PyObject* text(const std::string& s) {
   return PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "replace");
 }

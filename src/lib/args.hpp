@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace mervane::py {
 
@@ -28,6 +29,9 @@ inline bool u32_arg(const char* function, const char* name, PyObject* obj, std::
   out = static_cast<std::uint32_t>(v);
   return true;
 }
+
+// A new list of ints.
+PyObject* code_list(const std::vector<std::uint32_t>& codes);
 
 // A new str from UTF-8 bytes; invalid bytes become U+FFFD rather than failing.
 PyObject* text(const std::string& s);

@@ -37,17 +37,6 @@ bool codes_arg(const char* function, PyObject* obj, std::vector<std::uint32_t>& 
   return true;
 }
 
-PyObject* code_list(const std::vector<std::uint32_t>& codes) {
-  PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(codes.size())));
-  if (!list) return nullptr;
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    PyObject* item = PyLong_FromUnsignedLong(codes[i]);
-    if (item == nullptr) return nullptr;
-    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-  }
-  return list.release();
-}
-
 }  // namespace
 
 PyObject* expand_with(const TableSet& tables, const char* function, PyObject* descriptors) {

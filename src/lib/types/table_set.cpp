@@ -49,16 +49,7 @@ PyObject* to_py(std::uint16_t v) { return PyLong_FromUnsignedLong(v); }
 PyObject* to_py(std::int32_t v) { return PyLong_FromLong(v); }
 PyObject* to_py(std::int64_t v) { return PyLong_FromLongLong(v); }
 PyObject* to_py(const std::string& v) { return text(v); }
-PyObject* to_py(const std::vector<std::uint32_t>& codes) {
-  PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(codes.size())));
-  if (!list) return nullptr;
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    PyObject* item = PyLong_FromUnsignedLong(codes[i]);
-    if (item == nullptr) return nullptr;
-    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-  }
-  return list.release();
-}
+PyObject* to_py(const std::vector<std::uint32_t>& codes) { return code_list(codes); }
 
 template <class Record, auto Field>
 PyObject* get(PyObject* obj, void*) {
