@@ -403,3 +403,33 @@ def test_every_corpus_file_parses_as_the_manifest_records(corpus_dir):
             ), name
             checked += 1
     assert checked == sum(1 for r in rows if r["edition"] == "4")
+
+
+def test_one_module_per_process_and_no_second_interpreter():
+    import subprocess
+    import sys
+
+    script = """
+import sys
+import _mervane
+try:
+    import _xxsubinterpreters as interpreters
+except ImportError:
+    interpreters = None
+del sys.modules["_mervane"]
+import _mervane as again
+print(again is _mervane)
+if interpreters is not None:
+    other = interpreters.create()
+    try:
+        interpreters.run_string(other, "import _mervane")
+    except interpreters.RunFailedError as exc:
+        print(exc)
+"""
+    out = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, check=True)
+    lines = out.stdout.splitlines()
+    assert lines[0] == "True"
+    if len(lines) > 1:
+        assert lines[1] == (
+            "<class 'ImportError'>: _mervane can be imported in only one interpreter per process"
+        )

@@ -29,7 +29,9 @@ PyMethodDef functions[] = {
 };
 
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "_mervane", nullptr, -1, nullptr, nullptr, nullptr, nullptr, nullptr,
+    // A size of 0 (not -1) makes the import system call the initialiser on every import, so
+    // that it can hand back the one module object and refuse other interpreters.
+    PyModuleDef_HEAD_INIT, "_mervane", nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
 // The module is made once per process; the static types cannot serve a second interpreter.
