@@ -219,8 +219,18 @@ def worker(tool: str, corpus: Path, definitions: str, repeat: int, only: list[in
 
 
 def run_worker(tool, args, only=None):
-    command = [sys.executable, __file__, "--worker", tool, "--corpus", str(args.corpus),
-               "--definitions", args.definitions, "--repeat", str(args.repeat)]
+    command = [
+        sys.executable,
+        __file__,
+        "--worker",
+        tool,
+        "--corpus",
+        str(args.corpus),
+        "--definitions",
+        args.definitions,
+        "--repeat",
+        str(args.repeat),
+    ]
     if only is not None:
         command += ["--only", ",".join(map(str, only))]
     done = subprocess.run(command, capture_output=True, text=True)
@@ -257,11 +267,15 @@ def main():
 
     base = timings.get(BASELINE, {})
     base_seconds = statistics.median(base["seconds"]) if "seconds" in base else None
-    print(f"Edition-4 corpus messages: {total}; timed on the {len(common_list)} that every "
-          f"available tool decodes; median of {args.repeat} passes; {sys.version.split()[0]}.")
+    print(
+        f"Edition-4 corpus messages: {total}; timed on the {len(common_list)} that every "
+        f"available tool decodes; median of {args.repeat} passes; {sys.version.split()[0]}."
+    )
     print()
-    print("| tool | messages/s | values/s | pass (ms) | time vs ours | peak RSS (MiB) "
-          "| failures (of all) |")
+    print(
+        "| tool | messages/s | values/s | pass (ms) | time vs ours | peak RSS (MiB) "
+        "| failures (of all) |"
+    )
     print("|---|---:|---:|---:|---:|---:|---:|")
     for tool in tools:
         label = TOOLS[tool]
@@ -277,9 +291,11 @@ def main():
             continue
         failures = sum(probe["failures"].values())
         ratio = f"{seconds / base_seconds:.2f}×" if base_seconds else "n/a"
-        print(f"| {label} | {len(common_list) / seconds:,.0f} | {timing['values'] / seconds:,.0f} "
-              f"| {seconds * 1e3:,.1f} | {ratio} | {timing['peak_kib'] / 1024:,.0f} "
-              f"| {failures} |")
+        print(
+            f"| {label} | {len(common_list) / seconds:,.0f} | {timing['values'] / seconds:,.0f} "
+            f"| {seconds * 1e3:,.1f} | {ratio} | {timing['peak_kib'] / 1024:,.0f} "
+            f"| {failures} |"
+        )
     print()
     for tool in tools:
         for kind, count in sorted(probes[tool].get("failures", {}).items()):

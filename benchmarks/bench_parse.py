@@ -1,6 +1,6 @@
 """Parsing touches only the headers: its cost should not grow with the size of section 4.
 
-    python benchmarks/bench_parse.py
+python benchmarks/bench_parse.py
 """
 
 import statistics

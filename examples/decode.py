@@ -1,6 +1,6 @@
 """Decodes the first message of a BUFR file with an ecCodes definitions tree and prints it.
 
-    python examples/decode.py examples/sample.bufr [/usr/share/eccodes/definitions]
+python examples/decode.py examples/sample.bufr [/usr/share/eccodes/definitions]
 """
 
 import sys

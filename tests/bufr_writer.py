@@ -93,7 +93,9 @@ def write_tables(
 ) -> Path:
     """An ecCodes-style table directory: element.table, sequence.def, codetables/."""
     directory.mkdir(parents=True, exist_ok=True)
-    header = "code|abbreviation|type|name|unit|scale|reference|width|crex_unit|crex_scale|crex_width"
+    header = (
+        "code|abbreviation|type|name|unit|scale|reference|width|crex_unit|crex_scale|crex_width"
+    )
     lines = ["#" + header]
     for code, name, unit, scale, reference, width in elements:
         kind = "string" if unit == "CCITT IA5" else "long"

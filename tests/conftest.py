@@ -1,9 +1,8 @@
 import os
 from pathlib import Path
 
-import pytest
-
 import _mervane
+import pytest
 
 SHARED = Path(__file__).resolve().parents[2] / "shared"
 CORPUS = SHARED / "corpus"

@@ -5,7 +5,6 @@ from __future__ import annotations
 from pathlib import Path
 
 import _mervane
-
 from bufr_writer import Bits, message, write_standard_tables
 
 # 340001 -> 340002 -> ... -> 340064 -> [001001]: its deepest members are walked at depth 64.

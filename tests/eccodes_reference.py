@@ -177,8 +177,12 @@ class _TemplateWalk:
             return True
         # The rewritten X is packed as X * 1000, so a group of more than 99 entries
         # would carry into F: such an entry still stands just before its factor.
-        return (code % 1000 == 0 and code // 100000 >= 2 and i + 1 < len(self.template)
-                and self.template[i + 1] in REPLICATION_FACTORS)
+        return (
+            code % 1000 == 0
+            and code // 100000 >= 2
+            and i + 1 < len(self.template)
+            and self.template[i + 1] in REPLICATION_FACTORS
+        )
 
     def run(self, start: int, end: int, out: list[Element], subset: int) -> None:
         i = start
@@ -289,30 +293,49 @@ def _is_all_ones_class_31(element: Element) -> bool:
     return number > 0 and number & (number + 1) == 0
 
 
-def first_difference(ours: Sequence[Element], theirs: Sequence[Sequence[Element]],
-                     context: int = 3) -> Optional[Difference]:
+def first_difference(
+    ours: Sequence[Element], theirs: Sequence[Sequence[Element]], context: int = 3
+) -> Optional[Difference]:
     """Compares our flat pairs with ecCodes' per-subset pairs; returns the first
     difference (or a length mismatch) with the pairs around it, or None. Subsets
     are counted from 1, elements within a subset from 0."""
-    flat = [(subset, index, element) for subset, elements in enumerate(theirs)
-            for index, element in enumerate(elements)]
+    flat = [
+        (subset, index, element)
+        for subset, elements in enumerate(theirs)
+        for index, element in enumerate(elements)
+    ]
     for position, (subset, index, element) in enumerate(flat):
         if position >= len(ours):
-            return Difference(subset + 1, index, (
-                f"ours ends after {len(ours)} elements; ecCodes goes on in subset {subset + 1} "
-                f"at element {index}: {_show(element)}"))
+            return Difference(
+                subset + 1,
+                index,
+                (
+                    f"ours ends after {len(ours)} elements; ecCodes goes on in subset {subset + 1} "
+                    f"at element {index}: {_show(element)}"
+                ),
+            )
         if not elements_agree(ours[position], element):
             lo = max(0, position - context)
             hi = position + context + 1
-            return Difference(subset + 1, index, (
-                f"subset {subset + 1}, element {index}: ours {_show(ours[position])}, "
-                f"ecCodes {_show(element)}\n"
-                f"  ours:    {_show_all(ours[lo:hi])}\n"
-                f"  ecCodes: {_show_all([e for _, _, e in flat[lo:hi]])}"))
+            return Difference(
+                subset + 1,
+                index,
+                (
+                    f"subset {subset + 1}, element {index}: ours {_show(ours[position])}, "
+                    f"ecCodes {_show(element)}\n"
+                    f"  ours:    {_show_all(ours[lo:hi])}\n"
+                    f"  ecCodes: {_show_all([e for _, _, e in flat[lo:hi]])}"
+                ),
+            )
     if len(ours) > len(flat):
-        return Difference(len(theirs), len(flat), (
-            f"ours has {len(ours) - len(flat)} elements more than ecCodes' {len(flat)}, "
-            f"from {_show(ours[len(flat)])}"))
+        return Difference(
+            len(theirs),
+            len(flat),
+            (
+                f"ours has {len(ours) - len(flat)} elements more than ecCodes' {len(flat)}, "
+                f"from {_show(ours[len(flat)])}"
+            ),
+        )
     return None
 
 

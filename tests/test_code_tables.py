@@ -1,7 +1,6 @@
 import os
 
 import pytest
-
 from _mervane import TableSet
 from conftest import element, write_table_dir
 

@@ -3,7 +3,6 @@
 from __future__ import annotations
 
 import pytest
-
 from bufr_writer import Bits
 from decode_helpers import decode, fields, make_tables
 
@@ -71,10 +70,14 @@ def test_class_31_column_is_never_missing(tables):
 def test_missing_increment_shows_the_missing_meaning_like_an_uncompressed_message(tables):
     compressed = cdecode(tables, [2001], column(Bits(), 2, 0, 2, [0, 3]), 2)
     plain = decode(tables, [2001], Bits().uint(0, 2).uint(3, 2), subsets=2)
-    assert [v.data for v in compressed] == [v.data for v in plain] == [
-        "Automatic station",
-        "Missing value",
-    ]
+    assert (
+        [v.data for v in compressed]
+        == [v.data for v in plain]
+        == [
+            "Automatic station",
+            "Missing value",
+        ]
+    )
     assert [(v.raw, v.raw_value, v.raw_meaning) for v in compressed] == [
         (0, 0.0, "Automatic station"),
         (0, None, "Missing value"),
@@ -222,8 +225,11 @@ def test_compressed_and_uncompressed_messages_decode_alike(tables):
         ([301004], PREFIX + "invalid descriptor 999999"),
         ([203010, 1001], PREFIX + "unsupported operator 203010"),
         ([205001, 1001], PREFIX + "unsupported operator 205001"),
-        ([101000, 31001], "delayed replication descriptor 101000 is missing its replication "
-         "factor or replicated descriptors"),
+        (
+            [101000, 31001],
+            "delayed replication descriptor 101000 is missing its replication "
+            "factor or replicated descriptors",
+        ),
         ([63255], "descriptor 063255 was not found in Table B"),
     ],
     ids=["depth-65", "f-above-3", "op203", "op205", "delayed-incomplete", "element-not-in-b"],

@@ -11,9 +11,8 @@ import csv
 from collections import defaultdict
 from pathlib import Path
 
-import pytest
-
 import _mervane
+import pytest
 
 CORPUS = Path(__file__).resolve().parents[2] / "shared" / "corpus"
 DEFINITIONS = Path("/usr/share/eccodes/definitions")

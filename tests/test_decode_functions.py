@@ -4,9 +4,8 @@ from __future__ import annotations
 
 import inspect
 
-import pytest
-
 import _mervane
+import pytest
 from bufr_writer import Bits, message
 from decode_helpers import fields, make_tables
 

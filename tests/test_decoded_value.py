@@ -4,10 +4,9 @@ from __future__ import annotations
 
 import math
 
-import pytest
-
 import _mervane
-from bufr_writer import Bits, STANDARD_ELEMENTS, message, write_tables
+import pytest
+from bufr_writer import STANDARD_ELEMENTS, Bits, message, write_tables
 
 ELEMENTS = STANDARD_ELEMENTS + [
     (63100, "PLAIN", "Numeric", 0, 0, 64),

@@ -1,5 +1,4 @@
 import pytest
-
 from _mervane import Descriptor
 
 
@@ -43,8 +42,16 @@ def test_from_fxy_reduces_parts_modulo_256(code, parts):
         (lambda: Descriptor.from_fxy(4294967296), OverflowError),
         (lambda: Descriptor.from_fxy("301011"), TypeError),
     ],
-    ids=["x-256", "f-negative", "float", "str", "missing", "code-negative", "code-2**32",
-         "code-str"],
+    ids=[
+        "x-256",
+        "f-negative",
+        "float",
+        "str",
+        "missing",
+        "code-negative",
+        "code-2**32",
+        "code-str",
+    ],
 )
 def test_bad_arguments(call, error):
     with pytest.raises(error):

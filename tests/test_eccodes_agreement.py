@@ -19,9 +19,8 @@ from pathlib import Path
 from types import SimpleNamespace
 from typing import Optional
 
-import pytest
-
 import _mervane
+import pytest
 from eccodes_reference import comparable, eccodes_elements, first_difference
 
 try:
@@ -50,8 +49,10 @@ def not_in_table_b(code: str) -> str:
 
 
 def not_enough_bits(bit: int, width: int, available: int) -> str:
-    return (f"csv/table parse error: not enough bits while reading section 4 at bit {bit} "
-            f"for width {width} ({available} bits available)")
+    return (
+        f"csv/table parse error: not enough bits while reading section 4 at bit {bit} "
+        f"for width {width} ({available} bits available)"
+    )
 
 
 CHARACTERS_INSERTED = Expected(
@@ -65,15 +66,17 @@ NEW_REFERENCE_VALUES = Expected(
 CENTRE_98_LOCAL = Expected(
     "centre 98, local table version 102: local descriptors (001212 ...) that neither "
     "definitions tree has",
-    ours=not_in_table_b("001212"), peer_fails=True,
+    ours=not_in_table_b("001212"),
+    peer_fails=True,
 )
 CENTRE_200_LOCAL = Expected(
     "centre 200: local descriptors (001194 ...) that neither definitions tree has",
-    ours=not_in_table_b("001194"), peer_fails=True,
+    ours=not_in_table_b("001194"),
+    peer_fails=True,
 )
 TEXT_OF_0XFF_THEN_NULS = Expected(
-    "001011 holds one 0xFF octet and then NULs: ecCodes reads the C string \"\\xff\" and "
-    "calls it missing, ours keeps the text, \"?\" and the NULs",
+    '001011 holds one 0xFF octet and then NULs: ecCodes reads the C string "\\xff" and '
+    'calls it missing, ours keeps the text, "?" and the NULs',
     differs="element 2: ours 001011='?', ecCodes 001011=None",
 )
 
@@ -102,19 +105,23 @@ EXCEPTIONS: dict[object, Expected] = {
     "libecbufr/030XXX.bufr": Expected(
         "says master version 13 but was encoded with the 17-bit 014002 of version 14 and later, "
         "so section 4 runs out",
-        ours=not_enough_bits(22373, 62, 22416), peer_fails=True,
+        ours=not_enough_bits(22373, 62, 22416),
+        peer_fails=True,
     ),
     "libecbufr/delayed_repl0.bufr": Expected(
         "master table version 2, whose Table D (302036) neither definitions tree has",
-        ours="descriptor 302036 was not found in Table D", peer_fails=True,
+        ours="descriptor 302036 was not found in Table D",
+        peer_fails=True,
     ),
     "pybufrkit/jason2.bufr": Expected(
         "section 4 ends inside 340010 with every table version",
-        ours=not_enough_bits(540114, 16, 540120), peer_fails=True,
+        ours=not_enough_bits(540114, 16, 540120),
+        peer_fails=True,
     ),
     "bufrpy/delayed_repetition.bufr": Expected(
         "031011 delayed repetition with a factor of 3 and one copy of the data in section 4",
-        ours=not_enough_bits(32, 4, 32), peer_fails=True,
+        ours=not_enough_bits(32, 4, 32),
+        peer_fails=True,
     ),
     # Known differences of the peer.
     ("dballe/dbapi-emptymsg.bufr", 0): TEXT_OF_0XFF_THEN_NULS,
@@ -129,8 +136,12 @@ def corpus_cases():
         return [pytest.param("", 0, 0, id="no-corpus", marks=pytest.mark.skip(reason=reason))]
     with open(manifest, newline="") as rows:
         return [
-            pytest.param(row["file"], int(row["message_index"]), int(row["byte_offset"]),
-                         id=f"{row['file']}#{row['message_index']}")
+            pytest.param(
+                row["file"],
+                int(row["message_index"]),
+                int(row["byte_offset"]),
+                id=f"{row['file']}#{row['message_index']}",
+            )
             for row in csv.DictReader(rows, delimiter="\t")
             if row["edition"] == "4"
         ]
@@ -187,8 +198,9 @@ def test_corpus_message_agrees_with_eccodes(name, index, offset):
 
 
 def decoded(descriptor, raw_value=None, raw=0, raw_text=None, name="element"):
-    return SimpleNamespace(descriptor=descriptor, name=name, raw_value=raw_value, raw=raw,
-                           raw_text=raw_text)
+    return SimpleNamespace(
+        descriptor=descriptor, name=name, raw_value=raw_value, raw=raw, raw_text=raw_text
+    )
 
 
 def test_comparable_drops_markers_and_associated_fields_and_normalises_texts():
@@ -202,7 +214,11 @@ def test_comparable_drops_markers_and_associated_fields_and_normalises_texts():
         decoded(12101, None, raw=65535),
     ]
     assert comparable(values) == [
-        (12101, 273.15), (1015, "CORK"), (1019, "A B"), (1011, None), (12101, None),
+        (12101, 273.15),
+        (1015, "CORK"),
+        (1019, "A B"),
+        (1011, None),
+        (12101, None),
     ]
 
 
@@ -211,28 +227,55 @@ def test_comparable_drops_markers_and_associated_fields_and_normalises_texts():
     [
         ([(1001, 3.0), (12101, 273.15)], [[(1001, 3.0)], [(12101, 273.15 + 1e-12)]], None),
         ([(31021, 63.0)], [[(31021, None)]], None),
-        ([(31021, 62.0)], [[(31021, None)]],
-         "subset 1, element 0: ours 031021=62.0, ecCodes 031021=None\n"
-         "  ours:    031021=62.0\n  ecCodes: 031021=None"),
+        (
+            [(31021, 62.0)],
+            [[(31021, None)]],
+            "subset 1, element 0: ours 031021=62.0, ecCodes 031021=None\n"
+            "  ours:    031021=62.0\n  ecCodes: 031021=None",
+        ),
         ([(12101, 250.0)], [[(223255, 250.0)]], None),
         ([(1015, "")], [[(1015, None)]], None),
-        ([(1001, 3.0), (1002, 951.0)], [[(1001, 3.0)], [(1002, 952.0)]],
-         "subset 2, element 0: ours 001002=951.0, ecCodes 001002=952.0\n"
-         "  ours:    001001=3.0 001002=951.0\n  ecCodes: 001001=3.0 001002=952.0"),
-        ([(1001, 3.0)], [[(1002, 3.0)]],
-         "subset 1, element 0: ours 001001=3.0, ecCodes 001002=3.0\n"
-         "  ours:    001001=3.0\n  ecCodes: 001002=3.0"),
-        ([(1001, 3.0)], [[(1001, 3.0), (1002, None)]],
-         "ours ends after 1 elements; ecCodes goes on in subset 1 at element 1: 001002=None"),
-        ([(1001, 3.0), (1002, None)], [[(1001, 3.0)]],
-         "ours has 1 elements more than ecCodes' 1, from 001002=None"),
-        ([(1015, "3")], [[(1015, 3.0)]],
-         "subset 1, element 0: ours 001015='3', ecCodes 001015=3.0\n"
-         "  ours:    001015='3'\n  ecCodes: 001015=3.0"),
+        (
+            [(1001, 3.0), (1002, 951.0)],
+            [[(1001, 3.0)], [(1002, 952.0)]],
+            "subset 2, element 0: ours 001002=951.0, ecCodes 001002=952.0\n"
+            "  ours:    001001=3.0 001002=951.0\n  ecCodes: 001001=3.0 001002=952.0",
+        ),
+        (
+            [(1001, 3.0)],
+            [[(1002, 3.0)]],
+            "subset 1, element 0: ours 001001=3.0, ecCodes 001002=3.0\n"
+            "  ours:    001001=3.0\n  ecCodes: 001002=3.0",
+        ),
+        (
+            [(1001, 3.0)],
+            [[(1001, 3.0), (1002, None)]],
+            "ours ends after 1 elements; ecCodes goes on in subset 1 at element 1: 001002=None",
+        ),
+        (
+            [(1001, 3.0), (1002, None)],
+            [[(1001, 3.0)]],
+            "ours has 1 elements more than ecCodes' 1, from 001002=None",
+        ),
+        (
+            [(1015, "3")],
+            [[(1015, 3.0)]],
+            "subset 1, element 0: ours 001015='3', ecCodes 001015=3.0\n"
+            "  ours:    001015='3'\n  ecCodes: 001015=3.0",
+        ),
     ],
-    ids=["equal-within-tolerance", "class-31-all-ones", "class-31-not-all-ones", "bitmapped",
-         "empty-text-is-missing", "second-subset", "code", "ours-shorter", "ours-longer",
-         "text-against-number"],
+    ids=[
+        "equal-within-tolerance",
+        "class-31-all-ones",
+        "class-31-not-all-ones",
+        "bitmapped",
+        "empty-text-is-missing",
+        "second-subset",
+        "code",
+        "ours-shorter",
+        "ours-longer",
+        "text-against-number",
+    ],
 )
 def test_first_difference(ours, theirs, report):
     difference = first_difference(ours, theirs)

@@ -1,9 +1,8 @@
 import re
 import time
 
-import pytest
-
 import _mervane
+import pytest
 from _mervane import TableSet
 
 # Sequences of the test tables: a chain 300001 -> 300002 -> ... for the depth limit, a
@@ -42,10 +41,12 @@ CASES = [
     ("factor-expanded-like-any-code", [101000, 301001, 12001], [1001, 1002, 12001]),
     ("y-modulo-256", [101300, 1001], [1001] * 44),
     ("associated-field", [204008, 1001, 31021, 204000, 1002], [999999, 1001, 31021, 1002]),
-    ("associated-field-outlives-sequence", [302001, 1002, 204000, 1003],
-     [999999, 1001, 999999, 1002, 1003]),
-    ("associated-field-changes-between-repetitions", [102002, 1001, 204007],
-     [1001, 999999, 1001]),
+    (
+        "associated-field-outlives-sequence",
+        [302001, 1002, 204000, 1003],
+        [999999, 1001, 999999, 1002, 1003],
+    ),
+    ("associated-field-changes-between-repetitions", [102002, 1001, 204007], [1001, 999999, 1001]),
     ("operators-removed", [201130, 202129, 1001, 207001, 208010, 206016, 1002], [1001, 1002]),
     ("operators-kept", [222000, 236000, 203014, 205010], [222000, 236000, 203014, 205010]),
     ("chain-at-depth-64", [300003], [1001]),
@@ -62,25 +63,39 @@ def test_expansion(tables, tables_dir, codes, expected):
 ERRORS = [
     ("invalid-descriptor", [1001, 999999], "csv/table parse error: invalid descriptor 999999"),
     ("missing-sequence", [300099], "descriptor 300099 was not found in Table D"),
-    ("delayed-without-group", [101000, 31001],
-     "delayed replication descriptor 101000 is missing its replication factor or replicated "
-     "descriptors"),
+    (
+        "delayed-without-group",
+        [101000, 31001],
+        "delayed replication descriptor 101000 is missing its replication factor or replicated "
+        "descriptors",
+    ),
     ("delayed-alone", [101000], "unsupported replication descriptor 101000"),
     ("fixed-short-group", [103002, 1001, 1002], "unsupported replication descriptor 103002"),
     ("x-zero", [100000, 1001], "unsupported replication descriptor 100000"),
-    ("chain-at-depth-65", [300002],
-     "csv/table parse error: sequence expansion exceeded recursion depth"),
-    ("self-reference", [301099],
-     "csv/table parse error: sequence expansion exceeded recursion depth"),
-    ("replication-counts-as-a-level", [101001, 300003],
-     "csv/table parse error: sequence expansion exceeded recursion depth"),
+    (
+        "chain-at-depth-65",
+        [300002],
+        "csv/table parse error: sequence expansion exceeded recursion depth",
+    ),
+    (
+        "self-reference",
+        [301099],
+        "csv/table parse error: sequence expansion exceeded recursion depth",
+    ),
+    (
+        "replication-counts-as-a-level",
+        [101001, 300003],
+        "csv/table parse error: sequence expansion exceeded recursion depth",
+    ),
 ]
 
 
 @pytest.mark.parametrize("codes, text", [c[1:] for c in ERRORS], ids=[c[0] for c in ERRORS])
 def test_expansion_errors(tables, tables_dir, codes, text):
-    for call in (lambda: tables.expand(codes),
-                 lambda: _mervane.expand_descriptors(str(tables_dir), codes)):
+    for call in (
+        lambda: tables.expand(codes),
+        lambda: _mervane.expand_descriptors(str(tables_dir), codes),
+    ):
         with pytest.raises(ValueError) as exc:
             call()
         assert str(exc.value) == text
@@ -94,7 +109,9 @@ def test_nested_fixed_replications_end_quickly(tables, depth):
         start = time.monotonic()
         with pytest.raises(ValueError) as exc:
             tables.expand(nested + inner)
-        assert str(exc.value) == "csv/table parse error: descriptor expansion exceeded 16777216 steps"
+        assert (
+            str(exc.value) == "csv/table parse error: descriptor expansion exceeded 16777216 steps"
+        )
         assert time.monotonic() - start < 30
 
 

@@ -2,10 +2,9 @@ import csv
 import inspect
 import pathlib
 
-import pytest
-
 import _mervane
-from message_builder import message, section1, section3, section4, u24
+import pytest
+from message_builder import message, section1, section3, u24
 
 CLASSES = [
     "BufrMessage",
@@ -85,8 +84,11 @@ def test_path_must_be_str(function, value, type_name):
 
 @pytest.mark.parametrize("call", ["missing", "surplus", "unknown-keyword"])
 def test_wrong_argument_count_is_a_type_error(call):
-    args, kwargs = {"missing": ((), {}), "surplus": ((b"", b""), {}),
-                    "unknown-keyword": ((), {"bytes": b""})}[call]
+    args, kwargs = {
+        "missing": ((), {}),
+        "surplus": ((b"", b""), {}),
+        "unknown-keyword": ((), {"bytes": b""}),
+    }[call]
     with pytest.raises(TypeError):
         _mervane.parse_bytes(*args, **kwargs)
 
@@ -232,51 +234,76 @@ def _framing_cases():
     yield "empty", b"", "message is too short to be BUFR"
     yield "seven-bytes", b"BUFR\x00\x00\x07", "message is too short to be BUFR"
     yield "junk-first", b"x" + good, "missing BUFR marker"
-    yield "edition-3", message(edition=3), (
-        "unsupported BUFR edition 3; only edition 4 is implemented"
+    yield (
+        "edition-3",
+        message(edition=3),
+        ("unsupported BUFR edition 3; only edition 4 is implemented"),
     )
-    yield "edition-checked-before-length", message(edition=5, total_length=1), (
-        "unsupported BUFR edition 5; only edition 4 is implemented"
+    yield (
+        "edition-checked-before-length",
+        message(edition=5, total_length=1),
+        ("unsupported BUFR edition 5; only edition 4 is implemented"),
     )
-    yield "declared-longer", message(total_length=len(good) + 2), (
-        f"declared length {len(good) + 2} does not match buffer length {len(good)}"
+    yield (
+        "declared-longer",
+        message(total_length=len(good) + 2),
+        (f"declared length {len(good) + 2} does not match buffer length {len(good)}"),
     )
-    yield "two-messages", good + good, (
-        f"declared length {len(good)} does not match buffer length {2 * len(good)}"
+    yield (
+        "two-messages",
+        good + good,
+        (f"declared length {len(good)} does not match buffer length {2 * len(good)}"),
     )
-    yield "section1-length-field-cut", b"BUFR" + u24(10) + b"\x04\x00\x00", (
-        "section 1 at offset 8 is truncated"
+    yield (
+        "section1-length-field-cut",
+        b"BUFR" + u24(10) + b"\x04\x00\x00",
+        ("section 1 at offset 8 is truncated"),
     )
     yield "section1-too-long", _tiny(100, b"\x00" * 20), "section 1 at offset 8 is truncated"
     yield "flag-byte-past-end", _tiny(3, b"\x00"), "section 0 at offset 17 is truncated"
     yield "year-past-end", _tiny(3, b"\x00" * 12), "section 0 at offset 23 is truncated"
-    yield "section2-past-end", message(s1=section1(optional=1), s3=b"", s4=b"", terminator=b""), (
-        "section 2 at offset 30 is truncated"
+    yield (
+        "section2-past-end",
+        message(s1=section1(optional=1), s3=b"", s4=b"", terminator=b""),
+        ("section 2 at offset 30 is truncated"),
     )
-    yield "section2-too-long", message(
-        s1=section1(optional=1), s3=u24(100) + b"\x00" * 10, s4=b"", terminator=b""
-    ), "section 2 at offset 30 is truncated"
-    yield "section3-too-long", message(s3=u24(200) + b"\x00" * 6), (
-        f"section 3 at offset {s3_at} is truncated"
+    yield (
+        "section2-too-long",
+        message(s1=section1(optional=1), s3=u24(100) + b"\x00" * 10, s4=b"", terminator=b""),
+        "section 2 at offset 30 is truncated",
     )
-    yield "section3-under-7", message(s3=u24(6) + b"\x00" * 3), (
-        f"section 3 at offset {s3_at} is truncated"
+    yield (
+        "section3-too-long",
+        message(s3=u24(200) + b"\x00" * 6),
+        (f"section 3 at offset {s3_at} is truncated"),
     )
-    yield "section4-too-long", message(s4=u24(100) + b"\x00"), (
-        f"section 4 at offset {s3_at + 9} is truncated"
+    yield (
+        "section3-under-7",
+        message(s3=u24(6) + b"\x00" * 3),
+        (f"section 3 at offset {s3_at} is truncated"),
     )
-    yield "terminator-cut", message(terminator=b"777"), (
-        f"section 5 at offset {s3_at + 9 + 5} is truncated"
+    yield (
+        "section4-too-long",
+        message(s4=u24(100) + b"\x00"),
+        (f"section 4 at offset {s3_at + 9} is truncated"),
+    )
+    yield (
+        "terminator-cut",
+        message(terminator=b"777"),
+        (f"section 5 at offset {s3_at + 9 + 5} is truncated"),
     )
     yield "terminator-7778", message(terminator=b"7778"), "section 5 terminator is not 7777"
     # Sections overlapping section 1 can leave its last fields past the end of the message.
-    yield "fields-past-end", _tiny(3, b"\x00\x00\x07\x00\x00\x01\x00" + u24(4) + b"\x00" + b"7777"), (
-        "section 0 at offset 26 is truncated"
+    yield (
+        "fields-past-end",
+        _tiny(3, b"\x00\x00\x07\x00\x00\x01\x00" + u24(4) + b"\x00" + b"7777"),
+        ("section 0 at offset 26 is truncated"),
     )
 
 
-@pytest.mark.parametrize("data, text", [c[1:] for c in _framing_cases()],
-                         ids=[c[0] for c in _framing_cases()])
+@pytest.mark.parametrize(
+    "data, text", [c[1:] for c in _framing_cases()], ids=[c[0] for c in _framing_cases()]
+)
 def test_malformed_message_texts(data, text):
     with pytest.raises(ValueError) as exc:
         _mervane.parse_bytes(data)

@@ -1,7 +1,6 @@
 """The loaders against a real ecCodes definitions tree (skipped when none is installed)."""
 
 import pytest
-
 from _mervane import TableSet
 from conftest import message_for_tables
 

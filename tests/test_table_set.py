@@ -1,7 +1,6 @@
 import inspect
 
 import pytest
-
 from _mervane import ElementDefinition, SequenceDefinition, TableSet
 from conftest import element
 

@@ -5,7 +5,6 @@ from __future__ import annotations
 import math
 
 import pytest
-
 from bufr_writer import Bits
 from decode_helpers import decode, fields, make_tables
 

@@ -19,8 +19,7 @@ constexpr double kFactorTolerance = 2.220446049250313e-16;
 // The columns of one message, each of exactly N values, one per subset.
 class CompressedWalk : public DescriptorWalk<CompressedWalk> {
  public:
-  static constexpr const char* kDepthText =
-      "compressed descriptor decode exceeded recursion depth";
+  static constexpr const char* kDepthText = "compressed descriptor decode exceeded recursion depth";
 
   CompressedWalk(const TableSet& tables, BitReader& reader, std::uint16_t subsets,
                  WalkBudget& budget)
@@ -71,7 +70,8 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     return Ok{};
   }
 
-  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i, unsigned depth) {
+  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i,
+                                  unsigned depth) {
     const std::uint32_t code = codes[i];
     const std::size_t n = codes.size();
     const std::size_t x = descriptor_x(code);

@@ -45,7 +45,8 @@ class UncompressedWalk : public DescriptorWalk<UncompressedWalk> {
   }
 
   // Returns the index after the replication and its group.
-  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i, unsigned depth) {
+  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i,
+                                  unsigned depth) {
     const std::uint32_t code = codes[i];
     const std::size_t n = codes.size();
     const std::size_t x = descriptor_x(code);

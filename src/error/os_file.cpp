@@ -2,10 +2,10 @@
 
 #include "error/utf8_text.hpp"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace mervane {
 namespace {

@@ -45,9 +45,9 @@ using Status = Result<Ok>;
 // Declares or assigns `lhs` from the value of `expr`, or returns its error.
 #define MERVANE_ASSIGN(lhs, expr) \
   MERVANE_ASSIGN_IMPL(MERVANE_CONCAT(mervane_assign_result_, __LINE__), lhs, expr)
-#define MERVANE_ASSIGN_IMPL(tmp, lhs, expr)         \
-  auto tmp = (expr);                                \
-  if (!tmp) return std::move(tmp).error();          \
+#define MERVANE_ASSIGN_IMPL(tmp, lhs, expr) \
+  auto tmp = (expr);                        \
+  if (!tmp) return std::move(tmp).error();  \
   lhs = std::move(tmp).value()
 
 }  // namespace mervane

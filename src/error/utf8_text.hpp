@@ -12,7 +12,9 @@ std::size_t decode_utf8(std::string_view text, std::size_t i, char32_t& out);
 // How many bytes at the start of `text` are valid UTF-8.
 std::size_t utf8_valid_up_to(std::string_view text);
 
-inline bool is_valid_utf8(std::string_view text) { return utf8_valid_up_to(text) == text.size(); }
+inline bool is_valid_utf8(std::string_view text) {
+  return utf8_valid_up_to(text) == text.size();
+}
 
 // Lossy UTF-8: every invalid byte sequence becomes U+FFFD.
 std::string utf8_lossy(std::string_view bytes);

@@ -46,12 +46,14 @@ bool unsigned_arg(const char* function, const char* name, PyObject* obj, std::ui
     value = static_cast<std::uint64_t>(small);
   } else if (overflow > 0) {
     value = PyLong_AsUnsignedLongLong(index.get());
-    if (value == static_cast<std::uint64_t>(-1) && PyErr_Occurred()) PyErr_Clear();
-    else in_range = value <= max;
+    if (value == static_cast<std::uint64_t>(-1) && PyErr_Occurred())
+      PyErr_Clear();
+    else
+      in_range = value <= max;
   }
   if (!in_range) {
-    PyErr_Format(PyExc_OverflowError, "%s() argument '%s' must be in range 0..%llu", function,
-                 name, static_cast<unsigned long long>(max));
+    PyErr_Format(PyExc_OverflowError, "%s() argument '%s' must be in range 0..%llu", function, name,
+                 static_cast<unsigned long long>(max));
     return false;
   }
   out = value;

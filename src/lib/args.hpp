@@ -37,7 +37,9 @@ PyObject* code_list(const std::vector<std::uint32_t>& codes);
 PyObject* text(const std::string& s);
 
 // Keyword lists are `char**` in older CPython headers.
-inline char** kwlist(const char* const* names) { return const_cast<char**>(names); }
+inline char** kwlist(const char* const* names) {
+  return const_cast<char**>(names);
+}
 
 // The PyCFunction form of a function taking keywords, cast as CPython itself casts it.
 template <class F>

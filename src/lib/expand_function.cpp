@@ -1,11 +1,11 @@
 #include <string>
 #include <vector>
 
+#include "error/os_file.hpp"
 #include "lib/args.hpp"
 #include "lib/errors.hpp"
 #include "lib/functions.hpp"
 #include "lib/py_ref.hpp"
-#include "error/os_file.hpp"
 #include "tables/eccodes_loader.hpp"
 #include "tables/expand.hpp"
 
@@ -54,8 +54,8 @@ PyObject* expand_descriptors(PyObject*, PyObject* args, PyObject* kwargs) {
     static const char* const names[] = {"table_dir", "descriptors", nullptr};
     PyObject* dir_obj = nullptr;
     PyObject* descriptors = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:expand_descriptors", kwlist(names),
-                                     &dir_obj, &descriptors)) {
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:expand_descriptors", kwlist(names), &dir_obj,
+                                     &descriptors)) {
       return nullptr;
     }
     std::string dir_text;

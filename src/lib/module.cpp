@@ -11,8 +11,7 @@ namespace {
 PyMethodDef functions[] = {
     {"parse_bytes", as_method(parse_bytes), METH_VARARGS | METH_KEYWORDS,
      "parse_bytes(data)\n--\n\n"},
-    {"parse_file", as_method(parse_file), METH_VARARGS | METH_KEYWORDS,
-     "parse_file(path)\n--\n\n"},
+    {"parse_file", as_method(parse_file), METH_VARARGS | METH_KEYWORDS, "parse_file(path)\n--\n\n"},
     {"parse_all_bytes", as_method(parse_all_bytes), METH_VARARGS | METH_KEYWORDS,
      "parse_all_bytes(data)\n--\n\n"},
     {"parse_all_file", as_method(parse_all_file), METH_VARARGS | METH_KEYWORDS,
@@ -24,7 +23,8 @@ PyMethodDef functions[] = {
     {"decode_values_with_tables", as_method(decode_values_with_tables),
      METH_VARARGS | METH_KEYWORDS, "decode_values_with_tables(data, tables)\n--\n\n"},
     {"decode_values_with_definitions", as_method(decode_values_with_definitions),
-     METH_VARARGS | METH_KEYWORDS, "decode_values_with_definitions(data, definitions_root)\n--\n\n"},
+     METH_VARARGS | METH_KEYWORDS,
+     "decode_values_with_definitions(data, definitions_root)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -53,8 +53,7 @@ bool add_type(PyObject* module, PyObject* all, PyTypeObject& type, bool (*init)(
   }
   // Type names are bare; the module name lets pickling and help() find the class.
   PyRef module_name = steal(PyUnicode_FromString("_mervane"));
-  if (!module_name ||
-      PyDict_SetItemString(type.tp_dict, "__module__", module_name.get()) != 0) {
+  if (!module_name || PyDict_SetItemString(type.tp_dict, "__module__", module_name.get()) != 0) {
     return false;
   }
   PyType_Modified(&type);

@@ -35,7 +35,9 @@ class PyRef {
 };
 
 // Takes over a new reference (which may be null after a failed call).
-inline PyRef steal(PyObject* p) { return PyRef(p); }
+inline PyRef steal(PyObject* p) {
+  return PyRef(p);
+}
 // Adds a reference of our own to a borrowed one.
 inline PyRef borrow(PyObject* p) {
   Py_XINCREF(p);

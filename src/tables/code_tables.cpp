@@ -18,7 +18,9 @@ struct DirCloser {
   void operator()(DIR* d) const { ::closedir(d); }
 };
 
-bool ascii_space(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool ascii_space(unsigned char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Length of the white space (any Unicode White_Space) starting at text[i], or 0.
 std::size_t space_at(std::string_view text, std::size_t i) {
@@ -66,7 +68,8 @@ Result<std::vector<std::filesystem::path>> matching_files(const std::filesystem:
   std::sort(names.begin(), names.end());
   std::vector<std::filesystem::path> paths;
   paths.reserve(names.size());
-  for (const std::string& name : names) paths.push_back(dir / name);
+  for (const std::string& name : names)
+    paths.push_back(dir / name);
   return paths;
 }
 

@@ -62,8 +62,10 @@ bool CsvReader::read_record() {
         }
         break;
       case State::Comment:
-        if (c == '\n' || c == '\r') state = State::StartRecord;
-        else ++pos_;
+        if (c == '\n' || c == '\r')
+          state = State::StartRecord;
+        else
+          ++pos_;
         break;
       case State::StartField:
         if (c == '"') {
@@ -151,11 +153,10 @@ Result<bool> CsvReader::next(std::vector<std::string_view>& fields) {
 }
 
 BufrError CsvReader::count_error(std::size_t found) const {
-  return BufrError::parse("CSV error: record " + std::to_string(records_) +
-                          " (line: " + std::to_string(record_line_) +
-                          ", byte: " + std::to_string(record_byte_) + "): found record with " +
-                          std::to_string(found) + " fields, but the previous record has " +
-                          std::to_string(expected_) + " fields");
+  return BufrError::parse(
+      "CSV error: record " + std::to_string(records_) + " (line: " + std::to_string(record_line_) +
+      ", byte: " + std::to_string(record_byte_) + "): found record with " + std::to_string(found) +
+      " fields, but the previous record has " + std::to_string(expected_) + " fields");
 }
 
 BufrError CsvReader::utf8_error(std::size_t field, std::size_t valid_up_to) const {

@@ -53,8 +53,8 @@ class CsvReader {
   CsvOptions options_;
   std::size_t pos_ = 0;
   std::uint64_t line_ = 1;
-  std::uint64_t records_ = 0;   // records read so far, the header included
-  std::size_t expected_ = 0;    // the first record's field count
+  std::uint64_t records_ = 0;  // records read so far, the header included
+  std::size_t expected_ = 0;   // the first record's field count
   std::size_t record_byte_ = 0;
   std::uint64_t record_line_ = 1;
   std::vector<Span> spans_;
@@ -63,6 +63,5 @@ class CsvReader {
 
 // The whole file for a CsvReader; a failure is a Parse error with the OS text.
 Result<std::vector<std::uint8_t>> read_csv_file(const std::filesystem::path& path);
-
 
 }  // namespace mervane

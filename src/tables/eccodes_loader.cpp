@@ -22,15 +22,19 @@ bool present(const fs::path& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string shown(const fs::path& path) { return utf8_lossy(path.native()); }
+std::string shown(const fs::path& path) {
+  return utf8_lossy(path.native());
+}
 
 std::string_view as_text(const std::vector<std::uint8_t>& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 std::string_view strip_quotes(std::string_view s) {
-  while (!s.empty() && s.front() == '"') s.remove_prefix(1);
-  while (!s.empty() && s.back() == '"') s.remove_suffix(1);
+  while (!s.empty() && s.front() == '"')
+    s.remove_prefix(1);
+  while (!s.empty() && s.back() == '"')
+    s.remove_suffix(1);
   return s;
 }
 
@@ -186,8 +190,7 @@ Result<TableSet> from_eccodes_dir(const fs::path& dir) {
 }
 
 Result<TableSet> from_eccodes_definitions(const fs::path& root, const BufrMessage& message) {
-  const fs::path tables =
-      root / "bufr" / "tables" / std::to_string(message.master_table_number);
+  const fs::path tables = root / "bufr" / "tables" / std::to_string(message.master_table_number);
   const unsigned version = message.master_tables_version_number;
   MERVANE_ASSIGN(const fs::path master,
                  resolve_eccodes_table_dir(tables / "wmo" / std::to_string(version)));
@@ -196,8 +199,7 @@ Result<TableSet> from_eccodes_definitions(const fs::path& root, const BufrMessag
   const unsigned local_version = message.local_tables_version_number;
   if (local_version == 0) return set;
 
-  const std::string local_name =
-      (version == 19 ? "19-" : "") + std::to_string(local_version);
+  const std::string local_name = (version == 19 ? "19-" : "") + std::to_string(local_version);
   const fs::path local = tables / "local" / local_name /
                          std::to_string(message.originating_centre) /
                          std::to_string(message.originating_subcentre);

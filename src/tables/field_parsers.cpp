@@ -97,7 +97,8 @@ std::string_view trim_space(std::string_view text) {
   while (end > begin) {
     // Step back to the start of the last code point.
     std::size_t start = end - 1;
-    while (start > begin && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+    while (start > begin && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+      --start;
     char32_t c = 0;
     const std::size_t n = decode_utf8(text, start, c);
     if (n != end - start || !is_unicode_space(c)) break;
@@ -108,8 +109,10 @@ std::string_view trim_space(std::string_view text) {
 
 Result<std::uint32_t> parse_code(std::string_view text) {
   std::string_view s = trim_space(text);
-  while (!s.empty() && s.front() == '"') s.remove_prefix(1);
-  while (!s.empty() && s.back() == '"') s.remove_suffix(1);
+  while (!s.empty() && s.front() == '"')
+    s.remove_prefix(1);
+  while (!s.empty() && s.back() == '"')
+    s.remove_suffix(1);
   std::uint32_t value = 0;
   const IntFailure failure = parse_int(s, value);
   if (failure != IntFailure::None) return parse_failure("bad descriptor code", text, failure);

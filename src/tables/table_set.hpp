@@ -54,8 +54,7 @@ struct TableSet {
 };
 
 // The meaning stored for `raw` in the code table of `code`, or nullptr.
-inline const std::string* code_meaning(const TableSet& set, std::uint32_t code,
-                                       std::uint64_t raw) {
+inline const std::string* code_meaning(const TableSet& set, std::uint32_t code, std::uint64_t raw) {
   auto table = set.code_tables.find(code);
   if (table == set.code_tables.end()) return nullptr;
   auto entry = table->second.find(raw);

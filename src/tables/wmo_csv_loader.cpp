@@ -11,8 +11,8 @@
 namespace mervane {
 namespace {
 
-constexpr CsvOptions kWmoDialect{.separator = ',', .comments = false, .header = true,
-                                 .skip_bom = true};
+constexpr CsvOptions kWmoDialect{
+    .separator = ',', .comments = false, .header = true, .skip_bom = true};
 
 std::string element_type_for(std::string_view unit) {
   if (unit == "CCITT IA5") return "string";
@@ -58,7 +58,8 @@ Status load_table_d(TableSet& set, const std::filesystem::path& file) {
     if (added) order.push_back(code);
     it->second.push_back(member);
   }
-  for (std::uint32_t code : order) set.add_sequence({code, std::move(members[code])});
+  for (std::uint32_t code : order)
+    set.add_sequence({code, std::move(members[code])});
   return Ok{};
 }
 
@@ -67,9 +68,11 @@ Status load_table_d(TableSet& set, const std::filesystem::path& file) {
 Result<TableSet> from_bufr4_45(const std::filesystem::path& directory) {
   TableSet set;
   MERVANE_ASSIGN(const auto b_files, matching_files(directory, "BUFRCREX_TableB_en_", ".csv"));
-  for (const auto& file : b_files) MERVANE_TRY(load_table_b(set, file));
+  for (const auto& file : b_files)
+    MERVANE_TRY(load_table_b(set, file));
   MERVANE_ASSIGN(const auto d_files, matching_files(directory, "BUFR_TableD_en_", ".csv"));
-  for (const auto& file : d_files) MERVANE_TRY(load_table_d(set, file));
+  for (const auto& file : d_files)
+    MERVANE_TRY(load_table_d(set, file));
   return set;
 }
 

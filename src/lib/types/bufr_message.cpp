@@ -10,22 +10,33 @@ namespace mervane::py {
 namespace {
 
 struct MessageObject {
-  PyObject_HEAD
-  BufrMessage message;
+  PyObject_HEAD BufrMessage message;
 };
 
-MessageObject* self_of(PyObject* obj) { return reinterpret_cast<MessageObject*>(obj); }
+MessageObject* self_of(PyObject* obj) {
+  return reinterpret_cast<MessageObject*>(obj);
+}
 
 void dealloc(PyObject* obj) {
   self_of(obj)->message.~BufrMessage();
   Py_TYPE(obj)->tp_free(obj);
 }
 
-PyObject* to_py(std::uint64_t v) { return PyLong_FromUnsignedLongLong(v); }
-PyObject* to_py(std::uint16_t v) { return PyLong_FromUnsignedLong(v); }
-PyObject* to_py(std::uint8_t v) { return PyLong_FromUnsignedLong(v); }
-PyObject* to_py(bool v) { return PyBool_FromLong(v); }
-PyObject* to_py(const std::vector<std::uint32_t>& codes) { return code_list(codes); }
+PyObject* to_py(std::uint64_t v) {
+  return PyLong_FromUnsignedLongLong(v);
+}
+PyObject* to_py(std::uint16_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+PyObject* to_py(std::uint8_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+PyObject* to_py(bool v) {
+  return PyBool_FromLong(v);
+}
+PyObject* to_py(const std::vector<std::uint32_t>& codes) {
+  return code_list(codes);
+}
 
 template <auto Field>
 PyObject* get(PyObject* obj, void*) {
@@ -45,7 +56,8 @@ PyObject* repr(PyObject* obj) {
   return text(s);
 }
 
-#define MERVANE_FIELD(name) {#name, get<&BufrMessage::name>, nullptr, nullptr, nullptr}
+#define MERVANE_FIELD(name) \
+  { #name, get < &BufrMessage::name>, nullptr, nullptr, nullptr }
 PyGetSetDef getters[] = {
     MERVANE_FIELD(total_length),
     MERVANE_FIELD(edition),
@@ -101,6 +113,8 @@ PyObject* wrap_message(BufrMessage message) {
   return obj;
 }
 
-const BufrMessage& message_of(PyObject* obj) { return self_of(obj)->message; }
+const BufrMessage& message_of(PyObject* obj) {
+  return self_of(obj)->message;
+}
 
 }  // namespace mervane::py

@@ -9,11 +9,12 @@ namespace mervane::py {
 namespace {
 
 struct DescriptorObject {
-  PyObject_HEAD
-  Descriptor value;
+  PyObject_HEAD Descriptor value;
 };
 
-const Descriptor& value_of(PyObject* obj) { return reinterpret_cast<DescriptorObject*>(obj)->value; }
+const Descriptor& value_of(PyObject* obj) {
+  return reinterpret_cast<DescriptorObject*>(obj)->value;
+}
 
 PyObject* wrap(PyTypeObject* type, Descriptor value) {
   PyObject* obj = type->tp_alloc(type, 0);
@@ -57,16 +58,22 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyObject* get_f(PyObject* obj, void*) { return PyLong_FromLong(value_of(obj).f); }
-PyObject* get_x(PyObject* obj, void*) { return PyLong_FromLong(value_of(obj).x); }
-PyObject* get_y(PyObject* obj, void*) { return PyLong_FromLong(value_of(obj).y); }
-PyObject* get_fxy(PyObject* obj, void*) { return PyLong_FromUnsignedLong(value_of(obj).fxy()); }
+PyObject* get_f(PyObject* obj, void*) {
+  return PyLong_FromLong(value_of(obj).f);
+}
+PyObject* get_x(PyObject* obj, void*) {
+  return PyLong_FromLong(value_of(obj).x);
+}
+PyObject* get_y(PyObject* obj, void*) {
+  return PyLong_FromLong(value_of(obj).y);
+}
+PyObject* get_fxy(PyObject* obj, void*) {
+  return PyLong_FromUnsignedLong(value_of(obj).fxy());
+}
 
 PyGetSetDef getters[] = {
-    {"f", get_f, nullptr, nullptr, nullptr},
-    {"x", get_x, nullptr, nullptr, nullptr},
-    {"y", get_y, nullptr, nullptr, nullptr},
-    {"fxy", get_fxy, nullptr, nullptr, nullptr},
+    {"f", get_f, nullptr, nullptr, nullptr},       {"x", get_x, nullptr, nullptr, nullptr},
+    {"y", get_y, nullptr, nullptr, nullptr},       {"fxy", get_fxy, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -17,8 +17,7 @@ namespace {
 // Each Python object owns its record; the definitions are copies, not views into a set.
 template <class Record>
 struct Holder {
-  PyObject_HEAD
-  Record record;
+  PyObject_HEAD Record record;
 };
 
 using ElementObject = Holder<ElementDefinition>;
@@ -44,12 +43,24 @@ PyObject* wrap(PyTypeObject& type, Record record) {
   return obj;
 }
 
-PyObject* to_py(std::uint32_t v) { return PyLong_FromUnsignedLong(v); }
-PyObject* to_py(std::uint16_t v) { return PyLong_FromUnsignedLong(v); }
-PyObject* to_py(std::int32_t v) { return PyLong_FromLong(v); }
-PyObject* to_py(std::int64_t v) { return PyLong_FromLongLong(v); }
-PyObject* to_py(const std::string& v) { return text(v); }
-PyObject* to_py(const std::vector<std::uint32_t>& codes) { return code_list(codes); }
+PyObject* to_py(std::uint32_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+PyObject* to_py(std::uint16_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+PyObject* to_py(std::int32_t v) {
+  return PyLong_FromLong(v);
+}
+PyObject* to_py(std::int64_t v) {
+  return PyLong_FromLongLong(v);
+}
+PyObject* to_py(const std::string& v) {
+  return text(v);
+}
+PyObject* to_py(const std::vector<std::uint32_t>& codes) {
+  return code_list(codes);
+}
 
 template <class Record, auto Field>
 PyObject* get(PyObject* obj, void*) {
@@ -66,11 +77,16 @@ PyObject* element_repr(PyObject* obj) {
 }
 
 #define MERVANE_FIELD(name) \
-  {#name, get<ElementDefinition, &ElementDefinition::name>, nullptr, nullptr, nullptr}
+  { #name, get < ElementDefinition, &ElementDefinition::name>, nullptr, nullptr, nullptr }
 PyGetSetDef element_getters[] = {
-    MERVANE_FIELD(code),  MERVANE_FIELD(abbreviation), MERVANE_FIELD(element_type),
-    MERVANE_FIELD(name),  MERVANE_FIELD(unit),         MERVANE_FIELD(scale),
-    MERVANE_FIELD(reference), MERVANE_FIELD(width),
+    MERVANE_FIELD(code),
+    MERVANE_FIELD(abbreviation),
+    MERVANE_FIELD(element_type),
+    MERVANE_FIELD(name),
+    MERVANE_FIELD(unit),
+    MERVANE_FIELD(scale),
+    MERVANE_FIELD(reference),
+    MERVANE_FIELD(width),
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 #undef MERVANE_FIELD
@@ -92,8 +108,7 @@ PyObject* sequence_repr(PyObject* obj) {
 
 PyGetSetDef sequence_getters[] = {
     {"code", get<SequenceDefinition, &SequenceDefinition::code>, nullptr, nullptr, nullptr},
-    {"members", get<SequenceDefinition, &SequenceDefinition::members>, nullptr, nullptr,
-     nullptr},
+    {"members", get<SequenceDefinition, &SequenceDefinition::members>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -153,8 +168,8 @@ PyObject* from_definitions(PyObject*, PyObject* args, PyObject* kwargs) {
     static const char* const names[] = {"path", "message", nullptr};
     PyObject* path_obj = nullptr;
     PyObject* message_obj = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:from_definitions", kwlist(names),
-                                     &path_obj, &message_obj)) {
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OO:from_definitions", kwlist(names), &path_obj,
+                                     &message_obj)) {
       return nullptr;
     }
     std::filesystem::path path;
@@ -170,8 +185,7 @@ PyObject* from_bufr4_45_method(PyObject*, PyObject* args, PyObject* kwargs) {
   return guard([&]() -> PyObject* {
     static const char* const names[] = {"path", nullptr};
     PyObject* path_obj = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:from_bufr4_45", kwlist(names),
-                                     &path_obj)) {
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:from_bufr4_45", kwlist(names), &path_obj)) {
       return nullptr;
     }
     std::filesystem::path path;
@@ -313,6 +327,8 @@ bool init_table_set_types() {
   return PyType_Ready(&e) == 0 && PyType_Ready(&s) == 0 && PyType_Ready(&t) == 0;
 }
 
-const TableSet& table_set_of(PyObject* obj) { return record_of<TableSet>(obj); }
+const TableSet& table_set_of(PyObject* obj) {
+  return record_of<TableSet>(obj);
+}
 
 }  // namespace mervane::py
