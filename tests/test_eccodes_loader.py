@@ -257,6 +257,23 @@ def test_white_space_at_line_end_is_not_part_of_the_width(tmp_path, line, width)
         assert load(directory).get_element(1).width == width
 
 
+@pytest.mark.parametrize(
+    "data, width",
+    [
+        (b"1|a|t|n|u|0|5|", 'bad u16 "": cannot parse integer from empty string'),
+        (b'1|a|t|n|u|0|"5"|', 'bad u16 "": cannot parse integer from empty string'),
+        (b"1|a|t|n|u|0|5|7|", 7),
+    ],
+    ids=["empty-width", "after-quoted-field", "empty-ninth-field"],
+)
+def test_separator_at_end_of_file_opens_an_empty_field(tmp_path, data, width):
+    directory = write_element_table(tmp_path, data)
+    if isinstance(width, str):
+        assert load_error(directory) == "csv/table parse error: " + width
+    else:
+        assert load(directory).get_element(1).width == width
+
+
 # sequence.def
 
 

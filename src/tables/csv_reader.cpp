@@ -120,6 +120,8 @@ bool CsvReader::read_record() {
     }
   }
   if (state == State::StartRecord || state == State::Comment) return false;
+  // A separator just before the end of input opens one last, empty field.
+  if (state == State::StartField) field = {false, pos_, pos_};
   spans_.push_back(field);
   return true;
 }
