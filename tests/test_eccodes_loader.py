@@ -481,8 +481,10 @@ def test_alias_through_symlink(tree):
         (" \n", '""'),
         ("a\\b", '"a\\\\b"'),
         ("/abs", '"/abs"'),
+        ("39\0x", '"39\\0x"'),
+        ("39\0", '"39\\0"'),
     ],
-    ids=["parent", "empty", "blank", "backslash", "absolute"],
+    ids=["parent", "empty", "blank", "backslash", "absolute", "nul", "nul-at-end"],
 )
 def test_invalid_alias(tree, content, shown):
     (tree / "bufr/tables/0/wmo/40").write_text(content)

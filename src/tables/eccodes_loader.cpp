@@ -167,7 +167,9 @@ Result<fs::path> resolve_eccodes_table_dir(const fs::path& path) {
     }
     MERVANE_ASSIGN(const std::string content, read_text_file(current));
     const std::string_view target = trim_space(content);
-    if (target.empty() || target.find_first_of("/\\") != std::string_view::npos) {
+    // A NUL cannot be part of a file name either: the OS would see a shorter name.
+    if (target.empty() ||
+        target.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos) {
       return BufrError::parse("invalid ecCodes table alias " + shown(current) + " -> " +
                               debug_quote(target));
     }
