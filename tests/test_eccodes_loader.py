@@ -213,6 +213,14 @@ def test_utf8_error(tmp_path, data, text):
         (b"1|a|t|n|u|0|0|65536", 'bad u16 "65536": number too large to fit in target type'),
         (b"1|a|t|n|u|0|0|-1", 'bad u16 "-1": invalid digit found in string'),
         (b"1|a|t|n|u|0|0|\xd9\xa3", 'bad u16 "\u0663": invalid digit found in string'),
+        (
+            "1|a|t|n|u|\u00a00|0|7".encode(),
+            'bad i32 "\\u{a0}0": invalid digit found in string',
+        ),
+        (
+            "1|a|t|n|u|0|\u30000|7".encode(),
+            'bad i64 "\\u{3000}0": invalid digit found in string',
+        ),
         (b"1|a|t|n|u|x|y|z", 'bad i32 "x": invalid digit found in string'),
     ],
     ids=lambda v: v if isinstance(v, str) and len(v) < 30 else None,

@@ -20,8 +20,9 @@ inline bool is_valid_utf8(std::string_view text) {
 std::string utf8_lossy(std::string_view bytes);
 
 // `text` between double quotes, with backslash escapes for quotes, backslashes, TAB, CR, LF,
-// NUL, and "\u{hex}" for control, format and combining characters and the like, so that
-// every character can be seen; bytes that are not UTF-8 show as U+FFFD.
+// NUL, and "\u{hex}" for control, format and combining characters, spaces other than the
+// ASCII one and the like, so that every character can be seen; bytes that are not UTF-8 show
+// as U+FFFD.
 std::string debug_quote(std::string_view text);
 
 }  // namespace mervane
