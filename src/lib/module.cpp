@@ -45,37 +45,22 @@ bool add(PyObject* module, PyObject* all, const char* name, PyRef value) {
   return key && PyList_Append(all, key.get()) == 0;
 }
 
-bool add_type(PyObject* module, PyObject* all, PyTypeObject& type, bool (*init)()) {
-  if (type.tp_flags & Py_TPFLAGS_READY) {
-    // Already made ready by an earlier registration in this process.
-  } else if (!init()) {
-    return false;
-  }
-  // Type names are bare; the module name lets pickling and help() find the class.
-  PyRef module_name = steal(PyUnicode_FromString("_mervane"));
-  if (!module_name || PyDict_SetItemString(type.tp_dict, "__module__", module_name.get()) != 0) {
-    return false;
-  }
-  PyType_Modified(&type);
-  return add(module, all, type.tp_name, borrow(reinterpret_cast<PyObject*>(&type)));
-}
-
 PyObject* make_module() {
   PyRef module = steal(PyModule_Create(&module_def));
   if (!module) return nullptr;
   PyRef all = steal(PyList_New(0));
   if (!all || PyModule_AddObjectRef(module.get(), "__all__", all.get()) != 0) return nullptr;
 
-  if (!add_type(module.get(), all.get(), BufrMessageType, init_bufr_message_type) ||
-      !add_type(module.get(), all.get(), DecodedValueType, init_decoded_value_type) ||
-      !add_type(module.get(), all.get(), DescriptorType, init_descriptor_type)) {
+  if (!init_bufr_message_type() || !init_decoded_value_type() || !init_descriptor_type() ||
+      !init_table_set_types()) {
     return nullptr;
   }
-  if (!(TableSetType.tp_flags & Py_TPFLAGS_READY) && !init_table_set_types()) return nullptr;
-  if (!add_type(module.get(), all.get(), ElementDefinitionType, init_table_set_types) ||
-      !add_type(module.get(), all.get(), SequenceDefinitionType, init_table_set_types) ||
-      !add_type(module.get(), all.get(), TableSetType, init_table_set_types)) {
-    return nullptr;
+  for (PyTypeObject* type : {&BufrMessageType, &DecodedValueType, &DescriptorType,
+                             &ElementDefinitionType, &SequenceDefinitionType, &TableSetType}) {
+    // Type names are bare, so the registered name is the type's own.
+    if (!add(module.get(), all.get(), type->tp_name, borrow(reinterpret_cast<PyObject*>(type)))) {
+      return nullptr;
+    }
   }
   for (PyMethodDef* def = functions; def->ml_name != nullptr; ++def) {
     PyRef function = steal(PyCFunction_NewEx(def, module.get(), nullptr));
