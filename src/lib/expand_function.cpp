@@ -18,7 +18,7 @@ bool codes_arg(const char* function, PyObject* obj, std::vector<std::uint32_t>& 
     bad_argument(function, "descriptors", "a sequence of int", obj);
     return false;
   }
-  // A tuple of its own: an item's __index__ may change a list while it is being read.
+  // A tuple of its own: an item's __index__ may change the caller's list while it is read.
   PyRef items = steal(PySequence_Tuple(obj));
   if (!items) return false;
   const Py_ssize_t n = PySequence_Fast_GET_SIZE(items.get());
