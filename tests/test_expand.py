@@ -135,6 +135,22 @@ def test_descriptor_argument(tables, tables_dir, descriptors, error):
         _mervane.expand_descriptors(str(tables_dir), descriptors)
 
 
+def test_descriptors_emptied_while_read(tables, tables_dir):
+    # An item's __index__ may change the list it sits in; the codes given at the call count.
+    for call in (tables.expand, lambda codes: _mervane.expand_descriptors(str(tables_dir), codes)):
+        codes = []
+
+        class Emptying:
+            def __index__(self):
+                codes.clear()
+                return 1002
+
+        tail = [1000 + i for i in range(20000)]
+        codes.extend([Emptying(), *tail])
+        del tail
+        assert call(codes) == [1002, *(1000 + i for i in range(20000))]
+
+
 def test_expand_descriptors_arguments(tmp_path):
     with pytest.raises(TypeError, match="'table_dir'"):
         _mervane.expand_descriptors(tmp_path, [])

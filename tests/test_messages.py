@@ -432,6 +432,19 @@ def test_every_corpus_file_parses_as_the_manifest_records(corpus_dir):
     assert checked == sum(1 for r in rows if r["edition"] == "4")
 
 
+def test_the_initialiser_is_the_only_export():
+    import shutil
+    import subprocess
+
+    nm = shutil.which("nm")
+    if nm is None:
+        pytest.skip("nm is not installed")
+    out = subprocess.run(
+        [nm, "-D", "--defined-only", _mervane.__file__], capture_output=True, text=True, check=True
+    )
+    assert [line.split()[-1] for line in out.stdout.splitlines()] == ["PyInit__mervane"]
+
+
 def test_one_module_per_process_and_no_second_interpreter():
     import subprocess
     import sys

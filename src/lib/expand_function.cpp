@@ -18,7 +18,8 @@ bool codes_arg(const char* function, PyObject* obj, std::vector<std::uint32_t>& 
     bad_argument(function, "descriptors", "a sequence of int", obj);
     return false;
   }
-  PyRef items = steal(PySequence_Fast(obj, "descriptors must be a sequence"));
+  // A tuple of its own: an item's __index__ may change the caller's list while it is read.
+  PyRef items = steal(PySequence_Tuple(obj));
   if (!items) return false;
   const Py_ssize_t n = PySequence_Fast_GET_SIZE(items.get());
   out.reserve(static_cast<std::size_t>(n));

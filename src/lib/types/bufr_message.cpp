@@ -44,16 +44,18 @@ PyObject* get(PyObject* obj, void*) {
 }
 
 PyObject* repr(PyObject* obj) {
-  const BufrMessage& m = self_of(obj)->message;
-  std::string s = "BufrMessage(edition=" + std::to_string(m.edition) +
-                  ", length=" + std::to_string(m.total_length) +
-                  ", subsets=" + std::to_string(m.number_of_subsets) + ", descriptors=[";
-  for (std::size_t i = 0; i < m.unexpanded_descriptors.size(); ++i) {
-    if (i != 0) s += ", ";
-    s += std::to_string(m.unexpanded_descriptors[i]);
-  }
-  s += "])";
-  return text(s);
+  return guard([&]() -> PyObject* {
+    const BufrMessage& m = self_of(obj)->message;
+    std::string s = "BufrMessage(edition=" + std::to_string(m.edition) +
+                    ", length=" + std::to_string(m.total_length) +
+                    ", subsets=" + std::to_string(m.number_of_subsets) + ", descriptors=[";
+    for (std::size_t i = 0; i < m.unexpanded_descriptors.size(); ++i) {
+      if (i != 0) s += ", ";
+      s += std::to_string(m.unexpanded_descriptors[i]);
+    }
+    s += "])";
+    return text(s);
+  });
 }
 
 #define MERVANE_FIELD(name) \
