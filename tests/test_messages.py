@@ -31,6 +31,8 @@ def test_module_lists_classes_then_functions_in_registration_order():
     assert _mervane.__doc__ is None
     for name in CLASSES:
         assert getattr(_mervane, name).__name__ == name
+    for name in FUNCTIONS:
+        assert getattr(_mervane, name).__module__ == "_mervane"
 
 
 @pytest.mark.parametrize("name", FUNCTIONS)

@@ -62,8 +62,10 @@ PyObject* make_module() {
       return nullptr;
     }
   }
+  PyRef module_name = steal(PyUnicode_FromString("_mervane"));
+  if (!module_name) return nullptr;
   for (PyMethodDef* def = functions; def->ml_name != nullptr; ++def) {
-    PyRef function = steal(PyCFunction_NewEx(def, module.get(), nullptr));
+    PyRef function = steal(PyCFunction_NewEx(def, module.get(), module_name.get()));
     if (!add(module.get(), all.get(), def->ml_name, std::move(function))) return nullptr;
   }
   return module.release();

@@ -20,7 +20,7 @@ struct ExpansionState {
 inline constexpr unsigned kMaxExpansionDepth = 64;
 // Far beyond any real descriptor list, yet small enough that a hostile one (fixed replications
 // nested six deep) ends in a fraction of a second.
-inline constexpr std::uint64_t kMaxExpansionSteps = std::uint64_t{1} << 24;
+inline constexpr std::uint64_t kMaxExpansionSteps = std::uint64_t{1} << 20;
 
 // Expands `codes` through Table D into `out`; returns how many codes this call appended.
 Result<std::uint64_t> expand_into(const TableSet& tables, std::span<const std::uint32_t> codes,
