@@ -238,6 +238,22 @@ def test_compressed_walk_failures(tables, descriptors, text):
     assert failure(tables, descriptors, bytes(16), 2) == text
 
 
+@pytest.mark.parametrize(
+    "data, text",
+    [
+        (
+            b"\x00",
+            PREFIX + "not enough bits while reading section 4 at bit 8 for width 6 "
+            "(8 bits available)",
+        ),
+        (column(Bits(), 8, 0).to_bytes(), "descriptor 063255 was not found in Table B"),
+    ],
+    ids=["field-column-fails-first", "then-lookup"],
+)
+def test_associated_field_column_is_read_before_the_table_b_lookup(tables, data, text):
+    assert failure(tables, [204008, 63255], data, 2) == text
+
+
 def test_depth_64_decodes(tables):
     values = cdecode(tables, [340001], column(Bits(), 7, 9), 2)
     assert [v.raw for v in values] == [9, 9]

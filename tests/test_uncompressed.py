@@ -371,6 +371,22 @@ def test_walk_failures(tables, descriptors, text):
     assert failure(tables, descriptors, bytes(8)) == text
 
 
+@pytest.mark.parametrize(
+    "data, text",
+    [
+        (
+            b"",
+            PREFIX + "not enough bits while reading section 4 at bit 0 for width 8 "
+            "(0 bits available)",
+        ),
+        (b"\x00", "descriptor 063255 was not found in Table B"),
+    ],
+    ids=["field-fails-first", "then-lookup"],
+)
+def test_associated_field_is_read_before_the_table_b_lookup(tables, data, text):
+    assert failure(tables, [204008, 63255], data) == text
+
+
 def test_depth_64_decodes(tables):
     (v,) = decode(tables, [340001], Bits().uint(9, 7))
     assert v.raw == 9

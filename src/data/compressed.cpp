@@ -44,11 +44,18 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     bool character;
   };
 
-  // A new column of N default values, sized once.
+  // A new empty column with room for its N values, which are then built in place one by one
+  // rather than defaulted first and overwritten (a column can run to megabytes).
   std::vector<DecodedValue>& new_column() {
     std::vector<DecodedValue>& column = columns_.emplace_back();
-    column.resize(subsets_);
+    column.reserve(subsets_);
     return column;
+  }
+
+  // The code table of `code`, looked up once per column rather than once per value.
+  const CodeTable* code_table(std::uint32_t code) const {
+    const auto it = tables_.code_tables.find(code);
+    return it == tables_.code_tables.end() ? nullptr : &it->second;
   }
 
   Status step() { return budget_.step(columns_.size() * subsets_); }
@@ -56,7 +63,7 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
   Status element(std::uint32_t code) {
     if (state_.associated_width != 0 && !is_class31(code)) {
       MERVANE_TRY(numeric_column(kAssociatedFieldCode, associated_name_, state_.associated_width, 0,
-                                 0, false));
+                                 0, false, nullptr));
     }
     const ElementDefinition* d = tables_.element(code);
     if (d == nullptr) return BufrError::element_not_found(code);
@@ -114,7 +121,9 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
   Status op(std::uint32_t code) {
     MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
     if (action == OperatorAction::Marker) {
-      for (DecodedValue& v : new_column()) {
+      std::vector<DecodedValue>& column = new_column();
+      for (std::size_t k = 0; k < subsets_; ++k) {
+        DecodedValue& v = column.emplace_back();
         v.descriptor = code;
         v.name = "operator";
         v.raw_value = 0.0;
@@ -147,13 +156,7 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     }
     const NumericCoding coding = numeric_coding(d, state_);
     MERVANE_TRY(numeric_column(d.code, d.name, coding.width, coding.reference, coding.scale,
-                               !is_class31(d.code)));
-    for (DecodedValue& v : columns_[column.index]) {
-      // A value missing through its increment shows the meaning of a missing value, as the
-      // same value in an uncompressed message would, though its raw stays R0.
-      const std::uint64_t key = v.raw_value ? *v.raw : all_ones(coding.width);
-      if (const std::string* meaning = code_meaning(tables_, d.code, key)) v.raw_meaning = *meaning;
-    }
+                               !is_class31(d.code), code_table(d.code)));
     return column;
   }
 
@@ -166,7 +169,7 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     const bool shared_present = nbinc == 0 && decode_ia5_text(reference);
     std::vector<DecodedValue>& values = new_column();
     for (std::size_t k = 0; k < subsets_; ++k) {
-      DecodedValue& v = values[k];
+      DecodedValue& v = values.emplace_back();
       v.descriptor = d.code;
       v.name = d.name;
       v.raw_value = static_cast<double>(c * subsets_ + k + 1) * 1000.0 + (width / 8);
@@ -182,8 +185,10 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     return Ok{};
   }
 
+  // `meanings` is the element's code table, or null when it has none.
   Status numeric_column(std::uint32_t code, const std::string& name, std::uint32_t width,
-                        std::int64_t reference, std::int64_t scale, bool missing_rule) {
+                        std::int64_t reference, std::int64_t scale, bool missing_rule,
+                        const CodeTable* meanings) {
     MERVANE_ASSIGN(const std::uint64_t r0, reader_.read_u64(width));
     MERVANE_ASSIGN(const std::uint64_t nbinc, reader_.read_u64(6));
     const bool r0_missing = missing_rule && is_all_ones(r0, width);
@@ -194,21 +199,25 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     if (nbinc == 0 && !r0_missing) shared = scaled_value(reference, r0, divisor);
     const std::uint64_t increment_missing = all_ones(static_cast<std::uint32_t>(nbinc));
     for (std::size_t k = 0; k < subsets_; ++k) {
-      DecodedValue& v = values[k];
+      DecodedValue& v = values.emplace_back();
       v.descriptor = code;
       v.name = name;
+      v.raw = r0;
       if (nbinc == 0) {
-        v.raw = r0;
         v.raw_value = shared;
-        continue;
-      }
-      MERVANE_ASSIGN(const std::uint64_t increment,
-                     reader_.read_u64(static_cast<std::uint32_t>(nbinc)));
-      if (r0_missing || (missing_rule && increment == increment_missing)) {
-        v.raw = r0;
       } else {
-        v.raw = r0 + increment;
-        v.raw_value = scaled_value(reference, *v.raw, divisor);
+        MERVANE_ASSIGN(const std::uint64_t increment,
+                       reader_.read_u64(static_cast<std::uint32_t>(nbinc)));
+        if (!r0_missing && !(missing_rule && increment == increment_missing)) {
+          v.raw = r0 + increment;
+          v.raw_value = scaled_value(reference, *v.raw, divisor);
+        }
+      }
+      if (meanings != nullptr) {
+        // A value missing through its increment shows the meaning of a missing value, as the
+        // same value in an uncompressed message would, though its raw stays R0.
+        const auto entry = meanings->find(v.raw_value ? *v.raw : all_ones(width));
+        if (entry != meanings->end()) v.raw_meaning = entry->second;
       }
     }
     return Ok{};

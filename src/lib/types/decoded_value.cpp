@@ -88,10 +88,11 @@ PyObject* wrap_values(std::vector<DecodedValue> values) {
   PyRef list = steal(PyList_New(static_cast<Py_ssize_t>(values.size())));
   if (!list) return nullptr;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    PyObject* obj = DecodedValueType.tp_alloc(&DecodedValueType, 0);
+    // Not zeroed first, as tp_alloc would: the record is constructed over the memory at once.
+    ValueObject* obj = PyObject_New(ValueObject, &DecodedValueType);
     if (obj == nullptr) return nullptr;
-    new (&reinterpret_cast<ValueObject*>(obj)->value) DecodedValue(std::move(values[i]));
-    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), obj);
+    new (&obj->value) DecodedValue(std::move(values[i]));
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), reinterpret_cast<PyObject*>(obj));
   }
   return list.release();
 }
