@@ -435,3 +435,11 @@ def test_spare_bits_are_ignored_and_a_short_section_fails(tables):
 )
 def test_runaway_walks_end_with_an_error(tables, descriptors, bits):
     assert failure(tables, descriptors, bits) == PREFIX + "descriptor decode exceeded step limit"
+
+
+def test_values_that_read_no_bits_are_bounded_by_the_size_of_section_4(tables):
+    # A 64-bit factor over a marker: markers cost no bits, so past two values for every bit of
+    # section 4 (and a floor for small messages) the walk stops before its step limit.
+    data = Bits().ones(64).uint(0, 20 * 8192)
+    text = failure(tables, [206064, 101000, 31001, 222000], data)
+    assert text == PREFIX + "descriptor decode exceeded value limit"

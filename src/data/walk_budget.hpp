@@ -16,7 +16,7 @@ class WalkBudget {
  public:
   static constexpr std::uint64_t kFloor = std::uint64_t{1} << 20;
   static constexpr std::uint64_t kStepsPerBit = 16;
-  static constexpr std::uint64_t kValuesPerBit = 8;
+  static constexpr std::uint64_t kValuesPerBit = 2;
   static constexpr std::uint64_t kBitsPerColumn = 4;
 
   static WalkBudget uncompressed(std::uint64_t section4_bits) {
