@@ -10,7 +10,8 @@ namespace mervane::py {
 namespace {
 
 struct MessageObject {
-  PyObject_HEAD BufrMessage message;
+  PyObject_HEAD
+  BufrMessage message;
 };
 
 MessageObject* self_of(PyObject* obj) {

@@ -10,7 +10,8 @@ namespace mervane::py {
 namespace {
 
 struct ValueObject {
-  PyObject_HEAD DecodedValue value;
+  PyObject_HEAD
+  DecodedValue value;
 };
 
 const DecodedValue& value_of(PyObject* obj) {

@@ -9,7 +9,8 @@ namespace mervane::py {
 namespace {
 
 struct DescriptorObject {
-  PyObject_HEAD Descriptor value;
+  PyObject_HEAD
+  Descriptor value;
 };
 
 const Descriptor& value_of(PyObject* obj) {

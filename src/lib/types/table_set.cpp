@@ -17,7 +17,8 @@ namespace {
 // Each Python object owns its record; the definitions are copies, not views into a set.
 template <class Record>
 struct Holder {
-  PyObject_HEAD Record record;
+  PyObject_HEAD
+  Record record;
 };
 
 using ElementObject = Holder<ElementDefinition>;
