@@ -77,45 +77,22 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     return Ok{};
   }
 
-  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i,
-                                  unsigned depth) {
-    const std::uint32_t code = codes[i];
-    const std::size_t n = codes.size();
-    const std::size_t x = descriptor_x(code);
-    const std::uint8_t y = descriptor_y(code);
-    if (x == 0 || i + x >= n) return BufrError::unsupported_replication(code);
-    if (y != 0) {
-      const auto group = codes.subspan(i + 1, x);
-      for (unsigned r = 0; r < y; ++r) {
-        MERVANE_TRY(step());
-        MERVANE_TRY(walk(group, depth + 1));
-      }
-      return i + x + 1;
-    }
-    if (i + x + 1 >= n) return BufrError::delayed_replication_incomplete(code);
-    const std::uint32_t factor_code = codes[i + 1];
-    const ElementDefinition* factor = tables_.element(factor_code);
-    if (factor == nullptr) return BufrError::element_not_found(factor_code);
-    MERVANE_ASSIGN(const Column column, element_column(*factor));
+  // Reads a delayed replication factor column, which must give every subset one count.
+  Result<std::uint64_t> factor(const ElementDefinition& d) {
+    MERVANE_ASSIGN(const Column column, element_column(d));
     std::uint64_t count = 0;
     if (const std::optional<double> q = first_number(column)) {
       for (std::size_t k = 0; k < subsets_; ++k) {
         const std::optional<double>& v = columns_[column.index][k].raw_value;
         if (!v || !(std::fabs(*v - *q) <= kFactorTolerance)) {
           return BufrError::parse(
-              "compressed delayed replication with varying factors is not "
-              "implemented");
+              "compressed delayed replication with varying factors is not implemented");
         }
       }
       count = replication_count(q);
     }
-    state_.history.push_back(factor);
-    const auto group = codes.subspan(i + 2, x);
-    for (; count != 0; --count) {
-      MERVANE_TRY(step());
-      MERVANE_TRY(walk(group, depth + 1));
-    }
-    return i + x + 2;
+    state_.history.push_back(&d);
+    return count;
   }
 
   Status op(std::uint32_t code) {

@@ -44,35 +44,12 @@ class UncompressedWalk : public DescriptorWalk<UncompressedWalk> {
     return Ok{};
   }
 
-  // Returns the index after the replication and its group.
-  Result<std::size_t> replication(std::span<const std::uint32_t> codes, std::size_t i,
-                                  unsigned depth) {
-    const std::uint32_t code = codes[i];
-    const std::size_t n = codes.size();
-    const std::size_t x = descriptor_x(code);
-    const std::uint8_t y = descriptor_y(code);
-    if (x == 0 || i + x >= n) return BufrError::unsupported_replication(code);
-    if (y != 0) {
-      const auto group = codes.subspan(i + 1, x);
-      for (unsigned r = 0; r < y; ++r) {
-        MERVANE_TRY(step());
-        MERVANE_TRY(walk(group, depth + 1));
-      }
-      return i + x + 1;
-    }
-    if (i + x + 1 >= n) return BufrError::delayed_replication_incomplete(code);
-    const std::uint32_t factor_code = codes[i + 1];
-    const ElementDefinition* factor = tables_.element(factor_code);
-    if (factor == nullptr) return BufrError::element_not_found(factor_code);
+  // Reads a delayed replication factor; it enters the history whatever its class.
+  Result<std::uint64_t> factor(const ElementDefinition& d) {
     MERVANE_ASSIGN(const std::optional<double> number,
-                   read_element(*factor, tables_, reader_, state_, values_));
-    state_.history.push_back(factor);
-    const auto group = codes.subspan(i + 2, x);
-    for (std::uint64_t r = replication_count(number); r != 0; --r) {
-      MERVANE_TRY(step());
-      MERVANE_TRY(walk(group, depth + 1));
-    }
-    return i + x + 2;
+                   read_element(d, tables_, reader_, state_, values_));
+    state_.history.push_back(&d);
+    return replication_count(number);
   }
 
   Status op(std::uint32_t code) {

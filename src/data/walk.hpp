@@ -12,8 +12,9 @@ namespace mervane {
 inline constexpr unsigned kMaxWalkDepth = 64;
 
 // The descriptor walk that the uncompressed and compressed layouts share: one switch on F.
-// `Layout` supplies what differs: element(code), replication(codes, i, depth) returning the
-// index after the group, op(code), step() charging the walk's budget, and kDepthText.
+// `Layout` supplies what differs: element(code), factor(definition) reading a delayed
+// replication factor and returning its count, op(code), step() charging the walk's budget,
+// and kDepthText.
 template <class Layout>
 class DescriptorWalk {
  public:
@@ -33,7 +34,7 @@ class DescriptorWalk {
           i += 1;
           break;
         case 1: {
-          MERVANE_ASSIGN(i, layout.replication(codes, i, depth));
+          MERVANE_ASSIGN(i, replication(codes, i, depth));
           break;
         }
         case 2:
@@ -56,6 +57,35 @@ class DescriptorWalk {
 
  protected:
   explicit DescriptorWalk(const TableSet& tables) : tables_(tables) {}
+
+  // Walks the group of the replication at codes[i]; returns the index after it.
+  Result<std::size_t> replication(Codes codes, std::size_t i, unsigned depth) {
+    Layout& layout = static_cast<Layout&>(*this);
+    const std::uint32_t code = codes[i];
+    const std::size_t n = codes.size();
+    const std::size_t x = descriptor_x(code);
+    const std::uint8_t y = descriptor_y(code);
+    if (x == 0 || i + x >= n) return BufrError::unsupported_replication(code);
+    if (y != 0) {
+      const Codes group = codes.subspan(i + 1, x);
+      for (unsigned r = 0; r < y; ++r) {
+        MERVANE_TRY(layout.step());
+        MERVANE_TRY(walk(group, depth + 1));
+      }
+      return i + x + 1;
+    }
+    if (i + x + 1 >= n) return BufrError::delayed_replication_incomplete(code);
+    const std::uint32_t factor_code = codes[i + 1];
+    const ElementDefinition* factor = tables_.element(factor_code);
+    if (factor == nullptr) return BufrError::element_not_found(factor_code);
+    MERVANE_ASSIGN(std::uint64_t count, layout.factor(*factor));
+    const Codes group = codes.subspan(i + 2, x);
+    for (; count != 0; --count) {
+      MERVANE_TRY(layout.step());
+      MERVANE_TRY(walk(group, depth + 1));
+    }
+    return i + x + 2;
+  }
 
   const TableSet& tables_;
 };
