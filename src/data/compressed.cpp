@@ -95,27 +95,15 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
     return count;
   }
 
-  Status op(std::uint32_t code) {
-    MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
-    if (action == OperatorAction::Marker) {
-      std::vector<DecodedValue>& column = new_column();
-      for (std::size_t k = 0; k < subsets_; ++k) {
-        DecodedValue& v = column.emplace_back();
-        v.descriptor = code;
-        v.name = "operator";
-        v.raw_value = 0.0;
-        v.raw = 0;
-      }
-    } else if (action == OperatorAction::BitmappedRead) {
-      MERVANE_ASSIGN(const ElementDefinition* d, state_.next_bitmap_element());
-      if (d == nullptr) return Ok{};
-      if (descriptor_x(code) == 25) {
-        const ElementDefinition adjusted = difference_definition(*d);
-        MERVANE_TRY(element_column(adjusted));
-      } else {
-        MERVANE_TRY(element_column(*d));
-      }
-    }
+  Status marker(std::uint32_t code) {
+    std::vector<DecodedValue>& column = new_column();
+    for (std::size_t k = 0; k < subsets_; ++k)
+      column.push_back(operator_marker(code));
+    return Ok{};
+  }
+
+  Status bitmapped(const ElementDefinition& d) {
+    MERVANE_TRY(element_column(d));
     return Ok{};
   }
 
@@ -203,7 +191,6 @@ class CompressedWalk : public DescriptorWalk<CompressedWalk> {
   BitReader& reader_;
   const std::size_t subsets_;
   WalkBudget& budget_;
-  ValueCodingState state_;
   std::vector<std::vector<DecodedValue>> columns_;
   const std::string associated_name_ = "associatedField";
 };

@@ -17,6 +17,11 @@ struct DecodedValue {
   std::optional<std::string> raw_meaning;
 };
 
+// The value an operator leaves where it stands.
+inline DecodedValue operator_marker(std::uint32_t code) {
+  return {code, "operator", 0.0, 0, std::nullopt, std::nullopt};
+}
+
 // The number as the repr shows it: shortest round-trip digits, positional from 1e-4 up to
 // 1e16 (with a digit after the point), scientific otherwise; "inf", "-inf" and "nan" as Python.
 std::string format_number(double value);

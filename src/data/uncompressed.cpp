@@ -52,31 +52,19 @@ class UncompressedWalk : public DescriptorWalk<UncompressedWalk> {
     return replication_count(number);
   }
 
-  Status op(std::uint32_t code) {
-    MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
-    if (action == OperatorAction::Marker) {
-      DecodedValue& v = values_.emplace_back();
-      v.descriptor = code;
-      v.name = "operator";
-      v.raw_value = 0.0;
-      v.raw = 0;
-    } else if (action == OperatorAction::BitmappedRead) {
-      MERVANE_ASSIGN(const ElementDefinition* d, state_.next_bitmap_element());
-      if (d == nullptr) return Ok{};
-      if (descriptor_x(code) == 25) {
-        const ElementDefinition adjusted = difference_definition(*d);
-        MERVANE_TRY(read_element(adjusted, tables_, reader_, state_, values_));
-      } else {
-        MERVANE_TRY(read_element(*d, tables_, reader_, state_, values_));
-      }
-    }
+  Status marker(std::uint32_t code) {
+    values_.push_back(operator_marker(code));
+    return Ok{};
+  }
+
+  Status bitmapped(const ElementDefinition& d) {
+    MERVANE_TRY(read_element(d, tables_, reader_, state_, values_));
     return Ok{};
   }
 
   BitReader& reader_;
   std::vector<DecodedValue>& values_;
   WalkBudget& budget_;
-  ValueCodingState state_;
 };
 
 }  // namespace

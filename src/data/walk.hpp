@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "data/coding_state.hpp"
+#include "data/element_reader.hpp"
 #include "descriptor/descriptor.hpp"
 #include "error/result.hpp"
 #include "tables/table_set.hpp"
@@ -11,10 +13,11 @@ namespace mervane {
 
 inline constexpr unsigned kMaxWalkDepth = 64;
 
-// The descriptor walk that the uncompressed and compressed layouts share: one switch on F.
-// `Layout` supplies what differs: element(code), factor(definition) reading a delayed
-// replication factor and returning its count, op(code), step() charging the walk's budget,
-// and kDepthText.
+// The descriptor walk that the uncompressed and compressed layouts share: one switch on F,
+// with the coding state. `Layout` supplies what differs: element(code); factor(definition),
+// reading a delayed replication factor and returning its count; marker(code); bitmapped(
+// definition), reading an element through the bitmap; step(), charging the walk's budget; and
+// kDepthText.
 template <class Layout>
 class DescriptorWalk {
  public:
@@ -38,7 +41,7 @@ class DescriptorWalk {
           break;
         }
         case 2:
-          MERVANE_TRY(layout.op(code));
+          MERVANE_TRY(op(code));
           i += 1;
           break;
         case 3: {
@@ -57,6 +60,19 @@ class DescriptorWalk {
 
  protected:
   explicit DescriptorWalk(const TableSet& tables) : tables_(tables) {}
+
+  Status op(std::uint32_t code) {
+    Layout& layout = static_cast<Layout&>(*this);
+    MERVANE_ASSIGN(const OperatorAction action, apply_operator(code, state_));
+    if (action == OperatorAction::Marker) return layout.marker(code);
+    if (action == OperatorAction::BitmappedRead) {
+      MERVANE_ASSIGN(const ElementDefinition* d, state_.next_bitmap_element());
+      if (d == nullptr) return Ok{};
+      if (descriptor_x(code) == 25) return layout.bitmapped(difference_definition(*d));
+      return layout.bitmapped(*d);
+    }
+    return Ok{};
+  }
 
   // Walks the group of the replication at codes[i]; returns the index after it.
   Result<std::size_t> replication(Codes codes, std::size_t i, unsigned depth) {
@@ -88,6 +104,7 @@ class DescriptorWalk {
   }
 
   const TableSet& tables_;
+  ValueCodingState state_;
 };
 
 }  // namespace mervane
