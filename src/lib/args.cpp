@@ -71,6 +71,10 @@ PyObject* code_list(const std::vector<std::uint32_t>& codes) {
   return list.release();
 }
 
+PyObject* to_py(const std::string& v) {
+  return text(v);
+}
+
 PyObject* text(const std::string& s) {
   return PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "replace");
 }

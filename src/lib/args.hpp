@@ -33,6 +33,33 @@ inline bool u32_arg(const char* function, const char* name, PyObject* obj, std::
 // A new list of ints.
 PyObject* code_list(const std::vector<std::uint32_t>& codes);
 
+// Field values as new Python objects, for attribute getters.
+inline PyObject* to_py(bool v) {
+  return PyBool_FromLong(v);
+}
+inline PyObject* to_py(std::uint8_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+inline PyObject* to_py(std::uint16_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+inline PyObject* to_py(std::uint32_t v) {
+  return PyLong_FromUnsignedLong(v);
+}
+inline PyObject* to_py(std::uint64_t v) {
+  return PyLong_FromUnsignedLongLong(v);
+}
+inline PyObject* to_py(std::int32_t v) {
+  return PyLong_FromLong(v);
+}
+inline PyObject* to_py(std::int64_t v) {
+  return PyLong_FromLongLong(v);
+}
+PyObject* to_py(const std::string& v);
+inline PyObject* to_py(const std::vector<std::uint32_t>& codes) {
+  return code_list(codes);
+}
+
 // A new str from UTF-8 bytes; invalid bytes become U+FFFD rather than failing.
 PyObject* text(const std::string& s);
 

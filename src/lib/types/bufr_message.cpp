@@ -23,22 +23,6 @@ void dealloc(PyObject* obj) {
   Py_TYPE(obj)->tp_free(obj);
 }
 
-PyObject* to_py(std::uint64_t v) {
-  return PyLong_FromUnsignedLongLong(v);
-}
-PyObject* to_py(std::uint16_t v) {
-  return PyLong_FromUnsignedLong(v);
-}
-PyObject* to_py(std::uint8_t v) {
-  return PyLong_FromUnsignedLong(v);
-}
-PyObject* to_py(bool v) {
-  return PyBool_FromLong(v);
-}
-PyObject* to_py(const std::vector<std::uint32_t>& codes) {
-  return code_list(codes);
-}
-
 template <auto Field>
 PyObject* get(PyObject* obj, void*) {
   return to_py(self_of(obj)->message.*Field);

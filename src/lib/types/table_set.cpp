@@ -44,25 +44,6 @@ PyObject* wrap(PyTypeObject& type, Record record) {
   return obj;
 }
 
-PyObject* to_py(std::uint32_t v) {
-  return PyLong_FromUnsignedLong(v);
-}
-PyObject* to_py(std::uint16_t v) {
-  return PyLong_FromUnsignedLong(v);
-}
-PyObject* to_py(std::int32_t v) {
-  return PyLong_FromLong(v);
-}
-PyObject* to_py(std::int64_t v) {
-  return PyLong_FromLongLong(v);
-}
-PyObject* to_py(const std::string& v) {
-  return text(v);
-}
-PyObject* to_py(const std::vector<std::uint32_t>& codes) {
-  return code_list(codes);
-}
-
 template <class Record, auto Field>
 PyObject* get(PyObject* obj, void*) {
   return guard([&] { return to_py(record_of<Record>(obj).*Field); });
